@@ -1,0 +1,31 @@
+#pragma once
+// Small conversions on UTF-16 text and UTF-8 bytes. Pure functions, no I/O.
+
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// a-z become A-Z; every other code unit stays as it is.
+std::u16string AsciiUpperCase(std::u16string_view p_strText);
+std::string AsciiUpperCase(std::string_view p_strText);
+
+// Each BMP code unit mapped to its simple upper-case form; surrogate code units unchanged, so the
+// length never changes.
+std::u16string FullUpperCase(std::u16string_view p_strText);
+
+// Well-formed UTF-8 to UTF-16 with every ill-formed sequence replaced by U+FFFD. For paths,
+// settings and log pages, never for a user's file contents.
+std::u16string Utf8ToUtf16Lenient(std::string_view p_strBytes);
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view p_strText);
+
+// Strict RFC 3629 decoding (no overlong forms, no encoded surrogates, nothing above U+10FFFF, no
+// truncated sequence). Returns false, leaving p_strText unspecified, on any ill-formed input.
+bool DecodeUtf8Strict(std::string_view p_strBytes, std::u16string& p_strText);
+
+// Decimal text of a number, as labels, log lines and messages show numbers.
+std::u16string IntToText(long long p_intValue);
+
+} // namespace morvane

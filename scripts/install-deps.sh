@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on a Debian 12 machine, only what is missing.
+# Run as root (or with sudo available).
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libicu-dev libgtest-dev libgmock-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev clang-format xvfb xauth)
+if [[ "${1:-}" == "--bench" ]]; then
+    packages+=(ripgrep hyperfine sed grep findutils time)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    if [[ $(id -u) -ne 0 ]]; then SUDO=sudo; fi
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,285 @@
+#include "u_Encoding.h"
+
+#include "u_AnsiCodePage.h"
+#include "u_ExtensionFilter.h"
+#include "u_TextConvert.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace morvane {
+
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr std::string_view kUtf32LEMark = "\xFF\xFE\x00\x00"sv;
+constexpr std::string_view kUtf32BEMark = "\x00\x00\xFE\xFF"sv;
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF"sv;
+constexpr std::string_view kUtf16LEMark = "\xFF\xFE"sv;
+constexpr std::string_view kUtf16BEMark = "\xFE\xFF"sv;
+
+// Detection looks at this many leading bytes for a mark, or at 2 when the file is shorter.
+constexpr std::size_t kMarkProbeSize = 4;
+
+// Strict UTF-8 checking in slices keeps the scratch text small however large the file is.
+constexpr std::size_t kValidationSliceSize = 64 * 1024;
+
+bool HasHighByte(std::string_view p_strBytes) {
+    const char* m_Source = p_strBytes.data();
+    std::size_t m_intLeft = p_strBytes.size();
+    while (m_intLeft >= 8) {
+        std::uint64_t m_intWord;
+        std::memcpy(&m_intWord, m_Source, sizeof m_intWord);
+        if ((m_intWord & 0x8080808080808080ULL) != 0) {
+            return true;
+        }
+        m_Source += 8;
+        m_intLeft -= 8;
+    }
+    for (; m_intLeft > 0; --m_intLeft, ++m_Source) {
+        if ((static_cast<unsigned char>(*m_Source) & 0x80U) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsContinuationByte(char p_intByte) {
+    return (static_cast<unsigned char>(p_intByte) & 0xC0U) == 0x80U;
+}
+
+// Whether the bytes are well-formed UTF-8. Slices end just before a byte that can begin a
+// sequence, so no well-formed sequence is ever cut; a run of more than three continuation bytes,
+// which may be cut anywhere, is ill-formed on either side of the cut.
+bool IsWellFormedUtf8(std::string_view p_strBytes) {
+    thread_local std::u16string t_strScratch;
+    while (!p_strBytes.empty()) {
+        std::size_t m_intSliceSize = p_strBytes.size();
+        if (m_intSliceSize > kValidationSliceSize) {
+            m_intSliceSize = kValidationSliceSize;
+            for (int m_intStep = 0; m_intStep < 3 && IsContinuationByte(p_strBytes[m_intSliceSize]);
+                 ++m_intStep) {
+                --m_intSliceSize;
+            }
+        }
+        if (!DecodeUtf8Strict(p_strBytes.substr(0, m_intSliceSize), t_strScratch)) {
+            return false;
+        }
+        p_strBytes.remove_prefix(m_intSliceSize);
+    }
+    return true;
+}
+
+std::string_view WithoutMark(std::string_view p_strBytes, std::string_view p_strMark) {
+    return p_strBytes.starts_with(p_strMark) ? p_strBytes.substr(p_strMark.size()) : p_strBytes;
+}
+
+bool IsSurrogate(char16_t p_intUnit) {
+    return p_intUnit >= 0xD800 && p_intUnit <= 0xDFFF;
+}
+
+bool HasLoneSurrogate(std::u16string_view p_strText) {
+    for (std::size_t m_intIndex = 0; m_intIndex < p_strText.size(); ++m_intIndex) {
+        const char16_t m_intUnit = p_strText[m_intIndex];
+        if (!IsSurrogate(m_intUnit)) {
+            continue;
+        }
+        const bool m_IsLead = m_intUnit <= 0xDBFF;
+        if (!m_IsLead || m_intIndex + 1 == p_strText.size() || p_strText[m_intIndex + 1] < 0xDC00 ||
+            p_strText[m_intIndex + 1] > 0xDFFF) {
+            return true;
+        }
+        ++m_intIndex;
+    }
+    return false;
+}
+
+void DecodeUtf16(std::string_view p_strBytes, bool p_IsBigEndian, std::u16string& p_strText) {
+    const std::size_t m_intUnitCount = p_strBytes.size() / 2;
+    p_strText.resize(m_intUnitCount);
+    const bool m_IsNativeOrder = p_IsBigEndian == (std::endian::native == std::endian::big);
+    if (m_IsNativeOrder) {
+        std::memcpy(p_strText.data(), p_strBytes.data(), m_intUnitCount * 2);
+        return;
+    }
+    const auto* m_Source = reinterpret_cast<const unsigned char*>(p_strBytes.data());
+    for (std::size_t m_intIndex = 0; m_intIndex < m_intUnitCount; ++m_intIndex) {
+        const unsigned m_intFirst = m_Source[2 * m_intIndex];
+        const unsigned m_intSecond = m_Source[2 * m_intIndex + 1];
+        p_strText[m_intIndex] = static_cast<char16_t>(
+            p_IsBigEndian ? (m_intFirst << 8) | m_intSecond : (m_intSecond << 8) | m_intFirst);
+    }
+}
+
+void AppendUtf16(std::u16string_view p_strText, bool p_IsBigEndian, std::string& p_strBytes) {
+    const std::size_t m_intStart = p_strBytes.size();
+    p_strBytes.resize(m_intStart + p_strText.size() * 2);
+    char* m_Target = p_strBytes.data() + m_intStart;
+    for (const char16_t m_intUnit : p_strText) {
+        const char m_intHigh = static_cast<char>(m_intUnit >> 8);
+        const char m_intLow = static_cast<char>(m_intUnit & 0xFF);
+        *m_Target++ = p_IsBigEndian ? m_intHigh : m_intLow;
+        *m_Target++ = p_IsBigEndian ? m_intLow : m_intHigh;
+    }
+}
+
+std::string CodePageText(int p_intCodePage) {
+    return std::to_string(p_intCodePage);
+}
+
+} // namespace
+
+std::u16string GetEncodingName(TEncodingCode p_intEncoding) {
+    switch (p_intEncoding) {
+    case kEncodingAnsi:
+        return u"ANSI";
+    case kEncodingUtf8:
+        return u"UTF8无Bom";
+    case kEncodingUtf8Bom:
+        return u"UTF8有Bom";
+    case kEncodingUtf16BE:
+        return u"UTF16BE";
+    case kEncodingUtf16LE:
+        return u"UTF16LE";
+    case kEncodingUtf32BE:
+        return u"UTF32BE";
+    case kEncodingUtf32LE:
+        return u"UTF32LE";
+    default:
+        return u"unknow";
+    }
+}
+
+TEncodingCode DetectEncoding(std::string_view p_strFileBytes, std::u16string_view p_strFileName) {
+    if (p_strFileBytes.size() < 2) {
+        return kEncodingAnsi;
+    }
+    // A file of 2 or 3 bytes offers only its first 2 to the mark test, so three bytes EF BB BF
+    // are not taken for a marked UTF-8 file.
+    const std::string_view m_strHead =
+        p_strFileBytes.substr(0, p_strFileBytes.size() >= kMarkProbeSize ? kMarkProbeSize : 2);
+    if (m_strHead.starts_with(kUtf32LEMark)) {
+        return kEncodingUtf32LE;
+    }
+    if (m_strHead.starts_with(kUtf32BEMark)) {
+        return kEncodingUtf32BE;
+    }
+    if (m_strHead.starts_with(kUtf8Mark)) {
+        return kEncodingUtf8Bom;
+    }
+    if (m_strHead.starts_with(kUtf16LEMark)) {
+        return kEncodingUtf16LE;
+    }
+    if (m_strHead.starts_with(kUtf16BEMark)) {
+        return kEncodingUtf16BE;
+    }
+
+    if (HasHighByte(p_strFileBytes)) {
+        const std::string_view m_strBody = WithoutMark(p_strFileBytes, kUtf8Mark);
+        if (!IsWellFormedUtf8(m_strBody)) {
+            return kEncodingAnsi;
+        }
+        // Well-formed text is empty exactly when the bytes are, and begins with U+0000 exactly
+        // when the first byte is 00.
+        if (!m_strBody.empty() && m_strBody.front() != '\0') {
+            return kEncodingUtf8;
+        }
+    }
+
+    return AsciiUpperCase(FileNameExtension(p_strFileName)) == u".PHP" ? kEncodingAnsi
+                                                                       : kEncodingUtf8;
+}
+
+bool DecodeFileBytes(TEncodingCode p_intEncoding, std::string_view p_strFileBytes,
+                     TDecodedText& p_Decoded) {
+    p_Decoded.g_IsOddByteDropped = false;
+    switch (p_intEncoding) {
+    case kEncodingAnsi:
+        AnsiDecode(p_strFileBytes, GetAnsiCodePage(), p_Decoded.g_strText);
+        return true;
+    case kEncodingUtf8:
+    case kEncodingUtf8Bom:
+        if (!DecodeUtf8Strict(WithoutMark(p_strFileBytes, kUtf8Mark), p_Decoded.g_strText)) {
+            p_Decoded.g_strText.clear();
+            return false;
+        }
+        return true;
+    case kEncodingUtf16BE:
+    case kEncodingUtf16LE: {
+        const bool m_IsBigEndian = p_intEncoding == kEncodingUtf16BE;
+        std::string_view m_strBody =
+            WithoutMark(p_strFileBytes, m_IsBigEndian ? kUtf16BEMark : kUtf16LEMark);
+        if (m_strBody.size() == 1) {
+            p_Decoded.g_strText.clear();
+            return false;
+        }
+        if (m_strBody.size() % 2 != 0) {
+            m_strBody.remove_suffix(1);
+            p_Decoded.g_IsOddByteDropped = true;
+        }
+        DecodeUtf16(m_strBody, m_IsBigEndian, p_Decoded.g_strText);
+        return true;
+    }
+    default:
+        p_Decoded.g_strText.clear();
+        return false;
+    }
+}
+
+void EnsureSafeToRewrite(TEncodingCode p_intEncoding, std::string_view p_strFileBytes,
+                         const TDecodedText& p_Decoded) {
+    // The line model has no place for U+0000; such files are mostly binary and would be cut.
+    if (p_Decoded.g_strText.find(u'\0') != std::u16string::npos) {
+        throw TEngineError("文件包含空字符，可能是二进制文件，未替换。");
+    }
+    if (p_Decoded.g_IsOddByteDropped) {
+        throw TEngineError("UTF-16文件的字节数为奇数，最后一个字节不成字符，未替换。");
+    }
+    if (p_intEncoding == kEncodingAnsi) {
+        const int m_intCodePage = GetAnsiCodePage();
+        std::string m_strBytes;
+        if (!AnsiEncodeStrict(p_Decoded.g_strText, m_intCodePage, m_strBytes) ||
+            m_strBytes != p_strFileBytes) {
+            throw TEngineError("文件含有ANSI代码页" + CodePageText(m_intCodePage) +
+                               "中无效或无法原样写回的字节，未替换。");
+        }
+    }
+}
+
+std::string EncodeFileText(TEncodingCode p_intEncoding, std::u16string_view p_strText) {
+    std::string m_strBytes;
+    switch (p_intEncoding) {
+    case kEncodingAnsi: {
+        const int m_intCodePage = GetAnsiCodePage();
+        if (!AnsiEncodeStrict(p_strText, m_intCodePage, m_strBytes)) {
+            throw TEngineError("替换后的文本含有ANSI代码页" + CodePageText(m_intCodePage) +
+                               "无法表示的字符，未替换。");
+        }
+        return m_strBytes;
+    }
+    case kEncodingUtf8:
+    case kEncodingUtf8Bom:
+        if (HasLoneSurrogate(p_strText)) {
+            throw TEngineError("替换后的文本含有不成对的UTF-16代理码元，无法以UTF-8写入，未替换。");
+        }
+        if (p_intEncoding == kEncodingUtf8Bom) {
+            m_strBytes = kUtf8Mark;
+        }
+        m_strBytes += Utf16ToUtf8(p_strText);
+        return m_strBytes;
+    case kEncodingUtf16BE:
+        m_strBytes = kUtf16BEMark;
+        AppendUtf16(p_strText, true, m_strBytes);
+        return m_strBytes;
+    case kEncodingUtf16LE:
+        m_strBytes = kUtf16LEMark;
+        AppendUtf16(p_strText, false, m_strBytes);
+        return m_strBytes;
+    default:
+        throw TEngineError("不能以编码代号" + std::to_string(p_intEncoding) + "写入文件，未替换。");
+    }
+}
+
+} // namespace morvane

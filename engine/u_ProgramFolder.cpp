@@ -21,7 +21,7 @@ constexpr char16_t kSeparator = u'\\';
 constexpr char16_t kSeparator = u'/';
 #endif
 
-std::mutex g_OverrideLock;     // guards g_strOverride
+std::mutex g_OverrideLock;    // guards g_strOverride
 std::u16string g_strOverride; // guarded by g_OverrideLock
 
 std::u16string ExecutableFolder() {

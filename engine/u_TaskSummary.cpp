@@ -24,8 +24,10 @@ std::u16string BuildTaskSummary(const TTaskSummaryInput& p_Input) {
     m_strText += u"\r\r总共搜索文件：" + IntToText(p_Input.g_intSearchFileCount) + u"个。";
     m_strText += u"\r找到匹配文件：" + IntToText(p_Input.g_intMatchingFileCount) + u"个。";
     if (m_IsReplace) {
-        m_strText += u"\r成功替换文件：" + IntToText(p_Input.g_intReplaceSuccessFileCount) + u"个。";
-        m_strText += u"\r替换失败文件：" + IntToText(p_Input.g_intReplaceFailureFileCount) + u"个。";
+        m_strText +=
+            u"\r成功替换文件：" + IntToText(p_Input.g_intReplaceSuccessFileCount) + u"个。";
+        m_strText +=
+            u"\r替换失败文件：" + IntToText(p_Input.g_intReplaceFailureFileCount) + u"个。";
     }
     m_strText += u"\r总计耗费时间：" + p_Input.g_strElapsedSeconds + u"秒。";
     if (!p_Input.g_strErrorMessage.empty()) {

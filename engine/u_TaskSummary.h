@@ -8,8 +8,8 @@
 namespace morvane {
 
 struct TTaskSummaryInput {
-    std::int32_t g_intMode = 0;      // 1 replace, 2 find
-    bool g_IsStoped = false;         // the user stopped the task
+    std::int32_t g_intMode = 0;       // 1 replace, 2 find
+    bool g_IsStoped = false;          // the user stopped the task
     std::u16string g_strErrorMessage; // non-empty when an error ended the task
     std::int32_t g_intSearchFileCount = 0;
     std::int32_t g_intMatchingFileCount = 0;

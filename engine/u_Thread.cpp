@@ -9,7 +9,7 @@ namespace morvane {
 
 namespace {
 
-std::mutex g_DispatcherLock;                               // guards g_doDispatcher
+std::mutex g_DispatcherLock;                                          // guards g_doDispatcher
 std::shared_ptr<const TThread::TMainThreadDispatcher> g_doDispatcher; // guarded by g_DispatcherLock
 std::mutex g_NoDispatcherLock; // serialises Synchronize calls when no dispatcher is installed
 

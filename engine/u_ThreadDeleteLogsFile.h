@@ -18,8 +18,7 @@ public:
     std::atomic<bool> g_IsStoped{false};
 
     // The scan itself, with today given as yyyyMMdd; Execute passes the local date.
-    void DeleteOldLogsDirectories(const std::u16string& p_strLogsFileDirectory,
-                                  int p_intToday);
+    void DeleteOldLogsDirectories(const std::u16string& p_strLogsFileDirectory, int p_intToday);
     static void DeleteLogsDirectory(const std::string& p_strNativeDirectory);
 
 protected:

@@ -11,13 +11,27 @@ namespace morvane {
 void ApplyCurrentThreadPriority(TThreadPriority p_Priority) {
     int m_intLevel = THREAD_PRIORITY_NORMAL;
     switch (p_Priority) {
-    case TThreadPriority::Idle: m_intLevel = THREAD_PRIORITY_IDLE; break;
-    case TThreadPriority::Lowest: m_intLevel = THREAD_PRIORITY_LOWEST; break;
-    case TThreadPriority::Lower: m_intLevel = THREAD_PRIORITY_BELOW_NORMAL; break;
-    case TThreadPriority::Normal: m_intLevel = THREAD_PRIORITY_NORMAL; break;
-    case TThreadPriority::Higher: m_intLevel = THREAD_PRIORITY_ABOVE_NORMAL; break;
-    case TThreadPriority::Highest: m_intLevel = THREAD_PRIORITY_HIGHEST; break;
-    case TThreadPriority::TimeCritical: m_intLevel = THREAD_PRIORITY_TIME_CRITICAL; break;
+    case TThreadPriority::Idle:
+        m_intLevel = THREAD_PRIORITY_IDLE;
+        break;
+    case TThreadPriority::Lowest:
+        m_intLevel = THREAD_PRIORITY_LOWEST;
+        break;
+    case TThreadPriority::Lower:
+        m_intLevel = THREAD_PRIORITY_BELOW_NORMAL;
+        break;
+    case TThreadPriority::Normal:
+        m_intLevel = THREAD_PRIORITY_NORMAL;
+        break;
+    case TThreadPriority::Higher:
+        m_intLevel = THREAD_PRIORITY_ABOVE_NORMAL;
+        break;
+    case TThreadPriority::Highest:
+        m_intLevel = THREAD_PRIORITY_HIGHEST;
+        break;
+    case TThreadPriority::TimeCritical:
+        m_intLevel = THREAD_PRIORITY_TIME_CRITICAL;
+        break;
     }
     SetThreadPriority(GetCurrentThread(), m_intLevel);
 }

@@ -3,6 +3,8 @@
 // wanted file to ProcessFile, keeps the task's counters, makes the process records (live list rows,
 // log page files, page-count callback) and ends with the completion callback.
 
+#include "u_Encoding.h"
+#include "u_FileRead.h"
 #include "u_Thread.h"
 #include "u_Types.h"
 #include "u_UiInterfaces.h"
@@ -22,6 +24,8 @@ public:
                    std::u16string p_strDirectory, std::int32_t p_intEncoding,
                    std::u16string p_strOldText, std::u16string p_strNewText,
                    std::u16string p_strExtension, bool p_IsContainSubFloder, bool p_IsMatchCase);
+    // Waits until the body has ended. Destroy the object only after the completion callback has
+    // returned, never from inside it: the worker is still waiting there for the caller.
     ~TThreadProcess() override;
 
     // Counters. Written by the worker only; read by others inside the completion callback (the
@@ -81,6 +85,22 @@ private:
     std::int32_t g_intListViewFilePosition = 0;
     std::int32_t g_intLogsFilePosition = 0;
     std::vector<std::u16string> g_arrProcessLogs;
+
+    // Handles one entry of a listed directory; false once a stop has been requested.
+    bool ProcessDirectoryEntry(const std::string& p_strNativeDirectory,
+                               const std::u16string& p_strDirectory,
+                               const std::string& p_strEntryName, bool p_IsDirectory);
+    // Ends a task that an error cut short; see Execute.
+    void AbandonTask(const std::u16string& p_strErrorMessage);
+
+    // Buffers of the file being processed, kept from file to file so that a tree of a million
+    // files does not cost a million allocations. Touched by the worker only.
+    std::string g_strNativeFileName;
+    std::u16string g_strFileName;
+    std::string g_strFileBytes;
+    TFileIdentity g_FileIdentity;
+    TDecodedText g_DecodedText;
+    std::u16string g_strText;
 };
 
 } // namespace morvane

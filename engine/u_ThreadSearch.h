@@ -15,6 +15,8 @@ class TThreadSearch : public TThread {
 public:
     // Created suspended, priority Highest, not freed when its body ends.
     TThreadSearch(std::u16string p_strDirectory, bool p_IsContainSubFloder);
+    // Waits until the body has ended: stop it first (g_IsStoped) and never destroy it from
+    // inside one of its own hand-offs.
     ~TThreadSearch() override;
 
     TProgressBar* g_pgrProgress = nullptr; // set by the owner before Start; not owned

@@ -1,0 +1,257 @@
+// The command line of morvane-batch: what it turns into task parameters, and the checks it
+// makes in the main window's order with the main window's messages.
+
+#include "TempTree.h"
+#include "u_BatchOptions.h"
+#include "u_Types.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+using test::TTempTree;
+
+constexpr const char* kDirectoryMissing = "文件路径不存在，请重新选择路径！";
+constexpr const char* kFindTextEmpty = "请输入需要进行查找的文字！";
+constexpr const char* kSameText = "替换文字不能与查找文字相同！";
+constexpr const char* kNoExtension = "请选择文件格式！";
+
+class BatchOptions : public ::testing::Test {
+protected:
+    // Placeholders in the argument tables: "DIR" the existing folder (followed by whatever the
+    // argument adds), "FILE" a regular file.
+    std::vector<std::string> Expand(std::vector<std::string> p_arrArguments) const {
+        for (std::string& m_strArgument : p_arrArguments) {
+            if (m_strArgument.starts_with("DIR")) {
+                m_strArgument = g_Tree.Root().string() + m_strArgument.substr(3);
+            } else if (m_strArgument == "FILE") {
+                m_strArgument = g_Tree.Path("plain.txt").string();
+            }
+        }
+        return p_arrArguments;
+    }
+    TBatchParseResult Parse(std::vector<std::string> p_arrArguments) const {
+        return ParseBatchOptions(Expand(std::move(p_arrArguments)));
+    }
+    std::u16string RootWithSlash() const { return Utf8(g_Tree.RootWithSlash()); }
+    static std::u16string Utf8(const std::string& p_strText) {
+        return std::u16string(p_strText.begin(), p_strText.end()); // ASCII temp paths only
+    }
+
+    void SetUp() override { g_Tree.WriteFile("plain.txt", "x"); }
+
+    TTempTree g_Tree;
+};
+
+TEST_F(BatchOptions, DefaultsAreAFindTaskWithSubfoldersIgnoringCase) {
+    const TBatchParseResult m_Result = Parse({"--find", "abc", "--ext", "*.txt", "DIR"});
+    ASSERT_EQ(m_Result.g_strErrorMessage, "");
+    const TBatchOptions& m_Options = m_Result.g_Options;
+    EXPECT_EQ(m_Options.g_intMode, kModeFind);
+    EXPECT_EQ(m_Options.g_strLogsDirectory, u"");
+    EXPECT_EQ(m_Options.g_strDirectory, RootWithSlash());
+    EXPECT_EQ(m_Options.g_intEncoding, 0);
+    EXPECT_EQ(m_Options.g_strOldText, u"abc");
+    EXPECT_EQ(m_Options.g_strNewText, u"");
+    EXPECT_EQ(m_Options.g_strExtension, u"*.TXT|");
+    EXPECT_TRUE(m_Options.g_IsContainSubFloder);
+    EXPECT_FALSE(m_Options.g_IsMatchCase);
+    EXPECT_EQ(m_Options.g_intAnsiCodePage, 0);
+    EXPECT_FALSE(m_Options.g_IsConfirmed);
+    EXPECT_FALSE(m_Options.g_IsQuiet);
+    EXPECT_FALSE(m_Options.g_IsHelp);
+}
+
+TEST_F(BatchOptions, EveryOptionReachesItsParameter) {
+    const TBatchParseResult m_Result = Parse({"--mode",
+                                              "replace",
+                                              "--find=Old",
+                                              "--replace",
+                                              "New",
+                                              "--ext",
+                                              "*.txt",
+                                              "--ext=*.Htm",
+                                              "--ext",
+                                              "*.ä",
+                                              "--encoding",
+                                              "utf16le",
+                                              "--no-subfolders",
+                                              "--match-case",
+                                              "--logs-dir",
+                                              "/var/tmp/mv logs",
+                                              "--ansi-codepage",
+                                              "CP936",
+                                              "--yes",
+                                              "--quiet",
+                                              "DIR/"});
+    ASSERT_EQ(m_Result.g_strErrorMessage, "");
+    const TBatchOptions& m_Options = m_Result.g_Options;
+    EXPECT_EQ(m_Options.g_intMode, kModeReplace);
+    EXPECT_EQ(m_Options.g_strLogsDirectory, u"/var/tmp/mv logs");
+    EXPECT_EQ(m_Options.g_strDirectory, RootWithSlash()); // a "/" already there is not doubled
+    EXPECT_EQ(m_Options.g_intEncoding, 5);
+    EXPECT_EQ(m_Options.g_strOldText, u"Old"); // folding is the task's business, not the parser's
+    EXPECT_EQ(m_Options.g_strNewText, u"New");
+    EXPECT_EQ(m_Options.g_strExtension, u"*.TXT|*.HTM|*.ä|");
+    EXPECT_FALSE(m_Options.g_IsContainSubFloder);
+    EXPECT_TRUE(m_Options.g_IsMatchCase);
+    EXPECT_EQ(m_Options.g_intAnsiCodePage, 936);
+    EXPECT_TRUE(m_Options.g_IsConfirmed);
+    EXPECT_TRUE(m_Options.g_IsQuiet);
+}
+
+TEST_F(BatchOptions, EncodingNamesAndNumbersGiveTheCodesOfTheEncodingChoice) {
+    const std::pair<const char*, std::int32_t> m_arrCases[] = {
+        {"auto", 0},    {"ansi", 1},    {"utf8", 2}, {"utf8-bom", 3}, {"utf16be", 4},
+        {"utf16le", 5}, {"UTF16BE", 4}, {"0", 0},    {"3", 3},        {"5", 5}};
+    for (const auto& [m_strName, m_intCode] : m_arrCases) {
+        const TBatchParseResult m_Result =
+            Parse({"--find", "a", "--ext", "*.txt", "--encoding", m_strName, "DIR"});
+        EXPECT_EQ(m_Result.g_strErrorMessage, "") << m_strName;
+        EXPECT_EQ(m_Result.g_Options.g_intEncoding, m_intCode) << m_strName;
+    }
+}
+
+TEST_F(BatchOptions, CodePageIsTakenWithOrWithoutItsPrefix) {
+    const std::pair<const char*, std::int32_t> m_arrCases[] = {
+        {"CP1252", 1252}, {"cp936", 936}, {"1251", 1251}};
+    for (const auto& [m_strText, m_intCodePage] : m_arrCases) {
+        const TBatchParseResult m_Result =
+            Parse({"--find", "a", "--ext", "*.txt", "--ansi-codepage", m_strText, "DIR"});
+        EXPECT_EQ(m_Result.g_strErrorMessage, "") << m_strText;
+        EXPECT_EQ(m_Result.g_Options.g_intAnsiCodePage, m_intCodePage) << m_strText;
+    }
+}
+
+TEST_F(BatchOptions, TextsKeepEveryCharacterAndTakeLineBreaksAsCrLf) {
+    g_Tree.WriteFile("bom.txt", "\xEF\xBB\xBF  two\nlines \n");
+    g_Tree.WriteFile("mixed.txt", "a\r\nb\rc\n\nd");
+    g_Tree.WriteFile("nobom.txt", "\xC3\xA4 \xEF\xBB\xBFx");
+    struct TCase {
+        std::vector<std::string> g_arrTextOptions;
+        std::u16string g_strOldText;
+        std::u16string g_strNewText;
+    };
+    const TCase m_arrCases[] = {
+        {{"--find-file", g_Tree.Path("bom.txt").string()}, u"  two\r\nlines \r\n", u""},
+        {{"--find-file", g_Tree.Path("mixed.txt").string()}, u"a\r\nb\r\nc\r\n\r\nd", u""},
+        {{"--find-file", g_Tree.Path("nobom.txt").string()}, u"ä \uFEFFx", u""},
+        {{"--find", "x\ny", "--replace-file", g_Tree.Path("bom.txt").string()},
+         u"x\r\ny",
+         u"  two\r\nlines \r\n"},
+        {{"--find", " ", "--replace", "\t\r\n"}, u" ", u"\t\r\n"},
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        std::vector<std::string> m_arrArguments = m_Case.g_arrTextOptions;
+        m_arrArguments.insert(m_arrArguments.end(), {"--ext", "*.txt", "DIR"});
+        const TBatchParseResult m_Result = Parse(m_arrArguments);
+        ASSERT_EQ(m_Result.g_strErrorMessage, "") << m_arrArguments[1];
+        EXPECT_EQ(m_Result.g_Options.g_strOldText, m_Case.g_strOldText) << m_arrArguments[1];
+        EXPECT_EQ(m_Result.g_Options.g_strNewText, m_Case.g_strNewText) << m_arrArguments[1];
+    }
+}
+
+TEST_F(BatchOptions, HelpNeedsNothingElse) {
+    const TBatchParseResult m_Result = Parse({"--help"});
+    EXPECT_EQ(m_Result.g_strErrorMessage, "");
+    EXPECT_TRUE(m_Result.g_Options.g_IsHelp);
+    EXPECT_TRUE(Parse({"-h"}).g_Options.g_IsHelp);
+}
+
+struct TErrorCase {
+    std::vector<std::string> g_arrArguments;
+    std::string g_strMessage; // the message exactly, or for usage errors a part of it
+    bool g_IsUsageError;
+};
+
+TEST_F(BatchOptions, MalformedCommandLinesAreUsageErrors) {
+    g_Tree.WriteFile("bad.txt", "a\xFF");
+    const std::string m_strBadFile = g_Tree.Path("bad.txt").string();
+    const TErrorCase m_arrCases[] = {
+        {{}, "missing DIRECTORY", true},
+        {{"--find", "a", "--ext", "*.txt"}, "missing DIRECTORY", true},
+        {{"--find", "a", "DIR", "DIR"}, "more than one DIRECTORY", true},
+        {{"--bogus", "DIR"}, "unknown option --bogus", true},
+        {{"DIR", "--find"}, "--find needs a value", true},
+        {{"--yes=1", "DIR"}, "--yes takes no value", true},
+        {{"--mode", "delete", "DIR"}, "--mode: expected find or replace", true},
+        {{"--mode", "find", "--mode=find", "DIR"}, "--mode given more than once", true},
+        {{"--encoding", "6", "DIR"}, "--encoding: expected", true},
+        {{"--encoding", "latin1", "DIR"}, "--encoding: expected", true},
+        {{"--find", "a", "--find-file", "FILE", "DIR"}, "the text is already given", true},
+        {{"--replace", "a", "--replace", "b", "DIR"}, "the text is already given", true},
+        {{"--find-file", "/nonexistent/find.txt", "DIR"}, "cannot read", true},
+        {{"--find-file", m_strBadFile, "DIR"}, "is not valid UTF-8", true},
+        {{"--find", "a\xC0\xAF", "DIR"}, "--find: the text is not valid UTF-8", true},
+        {{"--ext", "*.\xFF", "DIR"}, "--ext: the pattern is not valid UTF-8", true},
+        {{"--find", "a", "--ext=", "DIR"}, "--ext: the pattern is empty", true},
+        {{"--ansi-codepage", "CP99999", "DIR"}, "not a supported code page", true},
+        {{"--ansi-codepage", "0", "DIR"}, "not a supported code page", true},
+        {{"--ansi-codepage", "utf8", "DIR"}, "not a supported code page", true},
+        {{"--logs-dir", "", "DIR"}, "--logs-dir", true},
+        {{"--find", "a", "--ext", "*.txt", "DIR\xFF"}, "DIRECTORY is not valid UTF-8", true},
+    };
+    for (const TErrorCase& m_Case : m_arrCases) {
+        const TBatchParseResult m_Result = Parse(m_Case.g_arrArguments);
+        const std::string m_strWhat = testing::PrintToString(Expand(m_Case.g_arrArguments));
+        EXPECT_TRUE(m_Result.g_IsUsageError) << m_strWhat;
+        EXPECT_NE(m_Result.g_strErrorMessage.find(m_Case.g_strMessage), std::string::npos)
+            << m_strWhat << " gave " << m_Result.g_strErrorMessage;
+    }
+}
+
+TEST_F(BatchOptions, ChecksComeInTheMainWindowsOrderWithItsMessages) {
+    const TErrorCase m_arrCases[] = {
+        {{"--find", "a", "--ext", "*.txt", "/nonexistent/dir"}, kDirectoryMissing, false},
+        {{"--find", "a", "--ext", "*.txt", "FILE"}, kDirectoryMissing, false},
+        {{"--find", "a", "--ext", "*.txt", ""}, kDirectoryMissing, false},
+        {{"/nonexistent/dir"}, kDirectoryMissing, false},
+        {{"--ext", "*.txt", "DIR"}, kFindTextEmpty, false},
+        {{"--find", "", "--replace", "x", "--ext", "*.txt", "DIR"}, kFindTextEmpty, false},
+        {{"--mode", "replace", "DIR"}, kFindTextEmpty, false},
+        {{"--mode", "replace", "--find", "a", "--replace", "a", "--ext", "*.txt", "--yes", "DIR"},
+         kSameText,
+         false},
+        {{"--mode", "replace", "--find", "a\n", "--replace", "a\r\n", "--yes", "DIR"},
+         kSameText,
+         false},
+        {{"--mode", "replace", "--find", "a", "--replace", "a", "DIR"}, kSameText, false},
+        {{"--find", "a", "DIR"}, kNoExtension, false},
+        {{"--find", "a", "--replace", "a", "DIR"}, kNoExtension, false},
+        {{"--mode", "replace", "--find", "a", "--ext", "*.txt", "DIR"},
+         "替换模式下，将对目录中文件内容进行批量替换，替换过程不可逆。\n"
+         "请务必先做好文件备份，再执行替换操作。\n"
+         "(pass --yes to start the replace task)",
+         false},
+    };
+    for (const TErrorCase& m_Case : m_arrCases) {
+        const TBatchParseResult m_Result = Parse(m_Case.g_arrArguments);
+        const std::string m_strWhat = testing::PrintToString(Expand(m_Case.g_arrArguments));
+        EXPECT_FALSE(m_Result.g_IsUsageError) << m_strWhat;
+        EXPECT_EQ(m_Result.g_strErrorMessage, m_Case.g_strMessage) << m_strWhat;
+    }
+}
+
+TEST_F(BatchOptions, ReplaceTextDifferingOnlyInCaseIsAccepted) {
+    for (const char* m_strMatchCase : {"--quiet", "--match-case"}) {
+        const TBatchParseResult m_Result =
+            Parse({"--mode", "replace", "--find", "abc", "--replace", "ABC", "--ext", "*.txt",
+                   "--yes", m_strMatchCase, "DIR"});
+        EXPECT_EQ(m_Result.g_strErrorMessage, "") << m_strMatchCase;
+    }
+}
+
+TEST_F(BatchOptions, OptionsEndAtDoubleDash) {
+    g_Tree.MakeDir("--find");
+    const std::string m_strOdd = g_Tree.Path("--find").string();
+    const TBatchParseResult m_Result = Parse({"--find", "a", "--ext", "*.txt", "--", m_strOdd});
+    EXPECT_EQ(m_Result.g_strErrorMessage, "");
+    EXPECT_EQ(m_Result.g_Options.g_strDirectory, Utf8(m_strOdd + "/"));
+}
+
+} // namespace
+} // namespace morvane

@@ -1,0 +1,281 @@
+// morvane-batch as a shell runs it: the checks that stop it before anything happens, the record
+// lines on stdout against the log pages, the summary on stderr and the exit statuses.
+
+#include "BatchTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sys/stat.h>
+
+namespace morvane {
+namespace {
+
+using test::kBatchProgram;
+using test::ReadAllPageLines;
+using test::RunChild;
+using test::SplitLf;
+using test::TaskFolderOf;
+using test::TBatchTree;
+using test::TChildResult;
+
+class BatchProcess : public ::testing::Test {
+protected:
+    TChildResult Run(std::vector<std::string> p_arrOptions) const {
+        return RunChild(kBatchProgram, g_Files.Arguments(std::move(p_arrOptions)));
+    }
+
+    // The summary lines and the folder line of a run that reached its end.
+    static void ExpectSummary(const TChildResult& p_Result,
+                              const std::vector<std::string>& p_arrLinesBeforeTime) {
+        const std::vector<std::string> m_arrLines = SplitLf(p_Result.g_strStderr);
+        ASSERT_EQ(m_arrLines.size(), p_arrLinesBeforeTime.size() + 2) << p_Result.g_strStderr;
+        for (std::size_t m_intIndex = 0; m_intIndex < p_arrLinesBeforeTime.size(); ++m_intIndex) {
+            EXPECT_EQ(m_arrLines[m_intIndex], p_arrLinesBeforeTime[m_intIndex]);
+        }
+        EXPECT_TRUE(std::regex_match(m_arrLines[m_arrLines.size() - 2],
+                                     std::regex("总计耗费时间：[0-9]+\\.[0-9][0-9]秒。")))
+            << m_arrLines[m_arrLines.size() - 2];
+    }
+
+    // The folder named on stderr's last line: a new yyyyMMdd_HHmmss folder in the logs folder.
+    std::string ExpectTaskFolder(const TChildResult& p_Result) const {
+        const std::filesystem::path m_Folder(TaskFolderOf(p_Result));
+        EXPECT_EQ(m_Folder.parent_path().string(), g_Files.LogsDir());
+        EXPECT_TRUE(std::regex_match(m_Folder.filename().string(), std::regex("[0-9]{8}_[0-9]{6}")))
+            << m_Folder;
+        EXPECT_TRUE(std::filesystem::is_directory(m_Folder)) << m_Folder;
+        return m_Folder.string();
+    }
+
+    TBatchTree g_Files;
+};
+
+struct TRefusedCase {
+    const char* g_strWhat;
+    std::vector<std::string> g_arrArguments; // "TREE" and "LOGS" stand for the two folders
+    std::string g_strStderr;                 // exactly, or for usage errors the first line's start
+    bool g_IsUsageError;
+};
+
+TEST_F(BatchProcess, RefusedCommandLinesExitTwoAndTouchNothing) {
+    g_Files.Write("a.txt", "find me\r\n");
+    g_Files.Write("sub/b.txt", "find me too\n");
+    const auto m_Before = g_Files.Snapshot();
+    const std::string m_strTree = g_Files.TreeDir();
+    const TRefusedCase m_arrCases[] = {
+        {"no such directory",
+         {"--find", "find", "--ext", "*.txt", "--logs-dir", "LOGS", "TREE/nope"},
+         "文件路径不存在，请重新选择路径！\n",
+         false},
+        {"no find text",
+         {"--mode", "replace", "--yes", "--ext", "*.txt", "--logs-dir", "LOGS", "TREE"},
+         "请输入需要进行查找的文字！\n",
+         false},
+        {"same replacement",
+         {"--mode", "replace", "--find", "find", "--replace", "find", "--yes", "--ext", "*.txt",
+          "--logs-dir", "LOGS", "TREE"},
+         "替换文字不能与查找文字相同！\n",
+         false},
+        {"no pattern",
+         {"--mode", "replace", "--find", "find", "--replace", "x", "--yes", "--logs-dir", "LOGS",
+          "TREE"},
+         "请选择文件格式！\n",
+         false},
+        {"replace without --yes",
+         {"--mode", "replace", "--find", "find", "--replace", "x", "--ext", "*.txt", "--logs-dir",
+          "LOGS", "TREE"},
+         "替换模式下，将对目录中文件内容进行批量替换，替换过程不可逆。\n"
+         "请务必先做好文件备份，再执行替换操作。\n"
+         "(pass --yes to start the replace task)\n",
+         false},
+        {"missing DIRECTORY",
+         {"--mode", "replace", "--find", "find", "--yes", "--ext", "*.txt", "--logs-dir", "LOGS"},
+         "morvane-batch: missing DIRECTORY\n",
+         true},
+        {"bad encoding",
+         {"--mode", "replace", "--find", "find", "--yes", "--ext", "*.txt", "--encoding", "utf7",
+          "--logs-dir", "LOGS", "TREE"},
+         "morvane-batch: --encoding: expected",
+         true},
+        {"unknown option",
+         {"--find", "find", "--ext", "*.txt", "--recursive", "--logs-dir", "LOGS", "TREE"},
+         "morvane-batch: unknown option --recursive\n",
+         true},
+    };
+    for (const TRefusedCase& m_Case : m_arrCases) {
+        std::vector<std::string> m_arrArguments = m_Case.g_arrArguments;
+        for (std::string& m_strArgument : m_arrArguments) {
+            if (m_strArgument.starts_with("TREE")) {
+                m_strArgument = m_strTree + m_strArgument.substr(4);
+            } else if (m_strArgument == "LOGS") {
+                m_strArgument = g_Files.LogsDir();
+            }
+        }
+        const TChildResult m_Result = RunChild(kBatchProgram, m_arrArguments);
+        EXPECT_TRUE(m_Result.g_IsExited) << m_Case.g_strWhat;
+        EXPECT_EQ(m_Result.g_intExitCode, 2) << m_Case.g_strWhat;
+        EXPECT_EQ(m_Result.g_strStdout, "") << m_Case.g_strWhat;
+        if (m_Case.g_IsUsageError) {
+            EXPECT_TRUE(m_Result.g_strStderr.starts_with(m_Case.g_strStderr))
+                << m_Case.g_strWhat << ": " << m_Result.g_strStderr;
+            EXPECT_NE(m_Result.g_strStderr.find("--help"), std::string::npos) << m_Case.g_strWhat;
+        } else {
+            EXPECT_EQ(m_Result.g_strStderr, m_Case.g_strStderr) << m_Case.g_strWhat;
+        }
+        EXPECT_FALSE(std::filesystem::exists(g_Files.LogsDir())) << m_Case.g_strWhat;
+        EXPECT_EQ(g_Files.Snapshot(), m_Before) << m_Case.g_strWhat;
+    }
+}
+
+TEST_F(BatchProcess, FindTaskPrintsEachRecordLineAsItsPageHoldsIt) {
+    g_Files.Write("a.txt", "say Hello\r\n");
+    g_Files.Write("b.TXT", "HELLO world");
+    g_Files.Write("deep/er/c.htm", "\xEF\xBB\xBFhello");
+    g_Files.Write("no.txt", "goodbye");
+    g_Files.Write("skip.md", "hello");
+    const TChildResult m_Result = Run({"--find", "hello", "--ext", "*.txt", "--ext", "*.htm"});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 0) << m_Result.g_strStderr;
+    ExpectSummary(m_Result,
+                  {"[查找文件]操作已完成。", "", "总共搜索文件：5个。", "找到匹配文件：3个。"});
+    const std::string m_strFolder = ExpectTaskFolder(m_Result);
+
+    const std::vector<std::string> m_arrLines = SplitLf(m_Result.g_strStdout);
+    EXPECT_TRUE(m_Result.g_strStdout.ends_with("\n"));
+    EXPECT_EQ(m_arrLines, ReadAllPageLines(m_strFolder));
+    const std::string m_strTree = g_Files.TreeDir() + "/";
+    const std::set<std::string> m_arrExpected = {
+        "成功|UTF8无Bom|" + m_strTree + "a.txt",
+        "成功|UTF8无Bom|" + m_strTree + "b.TXT",
+        "成功|UTF8有Bom|" + m_strTree + "deep/er/c.htm",
+    };
+    std::set<std::string> m_arrSeen;
+    for (std::size_t m_intIndex = 0; m_intIndex < m_arrLines.size(); ++m_intIndex) {
+        const std::string m_strSequence = std::to_string(m_intIndex + 1) + "|";
+        ASSERT_TRUE(m_arrLines[m_intIndex].starts_with(m_strSequence)) << m_arrLines[m_intIndex];
+        m_arrSeen.insert(m_arrLines[m_intIndex].substr(m_strSequence.size()));
+    }
+    EXPECT_EQ(m_arrSeen, m_arrExpected);
+}
+
+TEST_F(BatchProcess, RecordsOverSeveralPagesReachStdoutInOrder) {
+    // 5001 records: two pages, and far more stdout than one write buffer holds.
+    for (int m_intFile = 0; m_intFile < 5001; ++m_intFile) {
+        g_Files.Write("f" + std::to_string(m_intFile) + ".txt", "x");
+    }
+    const TChildResult m_Result = Run({"--find", "X", "--ext", "*.txt", "--no-subfolders"});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 0) << m_Result.g_strStderr;
+    const std::string m_strFolder = ExpectTaskFolder(m_Result);
+    const std::vector<std::string> m_arrLines = SplitLf(m_Result.g_strStdout);
+    ASSERT_EQ(m_arrLines.size(), 5001u);
+    EXPECT_EQ(m_arrLines, ReadAllPageLines(m_strFolder));
+    EXPECT_TRUE(m_arrLines.back().starts_with("5001|成功|"));
+    EXPECT_TRUE(std::filesystem::exists(m_strFolder + "/000002.txt"));
+}
+
+TEST_F(BatchProcess, ReplaceTaskWithAFailedFileExitsOne) {
+    g_Files.Write("good.txt", "old text\n");
+    g_Files.Write("locked.txt", "old text\n");
+    g_Files.Write("other.txt", "nothing here\n");
+    chmod(g_Files.g_Tree.Path("tree/locked.txt").c_str(), 0444);
+    const TChildResult m_Result =
+        Run({"--mode", "replace", "--find", "OLD", "--replace", "new", "--ext", "*.txt", "--yes"});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 1) << m_Result.g_strStderr;
+    ExpectSummary(m_Result, {"[替换文件]操作已完成。", "", "总共搜索文件：3个。",
+                             "找到匹配文件：2个。", "成功替换文件：1个。", "替换失败文件：1个。"});
+    const std::vector<std::string> m_arrLines = SplitLf(m_Result.g_strStdout);
+    EXPECT_EQ(m_arrLines, ReadAllPageLines(ExpectTaskFolder(m_Result)));
+    ASSERT_EQ(m_arrLines.size(), 2u);
+    const std::string m_strTree = g_Files.TreeDir() + "/";
+    const auto m_Failed =
+        std::find_if(m_arrLines.begin(), m_arrLines.end(), [](const std::string& p_strLine) {
+            return p_strLine.find("|失败|") != std::string::npos;
+        });
+    ASSERT_NE(m_Failed, m_arrLines.end());
+    EXPECT_NE(m_Failed->find("|失败|UTF8无Bom|" + m_strTree + "locked.txt|"), std::string::npos);
+    EXPECT_FALSE(m_Failed->ends_with("|")) << "a failed record carries its reason";
+    EXPECT_EQ(g_Files.Read("good.txt"), "new text\r\n");
+    EXPECT_EQ(g_Files.Read("locked.txt"), "old text\n");
+    EXPECT_EQ(g_Files.Read("other.txt"), "nothing here\n");
+}
+
+TEST_F(BatchProcess, ReplaceTaskWithoutFailuresExitsZero) {
+    g_Files.Write("one.txt", "alpha\nbeta\n");
+    g_Files.Write("sub/two.txt", "gamma alpha\n");
+    // Outside the tree, with a mark and the platform's LF breaks.
+    g_Files.g_Tree.WriteFile("find.txt", "\xEF\xBB\xBF"
+                                         "alpha\nbeta");
+    const TChildResult m_Result =
+        Run({"--mode", "replace", "--find-file", g_Files.g_Tree.Path("find.txt").string(),
+             "--replace", "omega", "--ext", "*.txt", "--match-case", "--yes"});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 0) << m_Result.g_strStderr;
+    ExpectSummary(m_Result, {"[替换文件]操作已完成。", "", "总共搜索文件：2个。",
+                             "找到匹配文件：1个。", "成功替换文件：1个。", "替换失败文件：0个。"});
+    const std::vector<std::string> m_arrLines = SplitLf(m_Result.g_strStdout);
+    EXPECT_EQ(m_arrLines, ReadAllPageLines(ExpectTaskFolder(m_Result)));
+    EXPECT_EQ(m_arrLines,
+              std::vector<std::string>{"1|成功|UTF8无Bom|" + g_Files.TreeDir() + "/one.txt|"});
+    EXPECT_EQ(g_Files.Read("one.txt"), "omega\r\n");
+    EXPECT_EQ(g_Files.Read("sub/two.txt"), "gamma alpha\n");
+}
+
+TEST_F(BatchProcess, QuietRunPrintsNoRecordsButWritesThePage) {
+    g_Files.Write("a.txt", "needle");
+    const TChildResult m_Result = Run({"--find", "needle", "--ext", "*.txt", "--quiet"});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 0);
+    EXPECT_EQ(m_Result.g_strStdout, "");
+    EXPECT_EQ(ReadAllPageLines(ExpectTaskFolder(m_Result)).size(), 1u);
+}
+
+TEST_F(BatchProcess, TaskWithoutMatchesLeavesNoPage) {
+    g_Files.Write("a.txt", "hay");
+    const TChildResult m_Result = Run({"--find", "needle", "--ext", "*.txt"});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 0);
+    EXPECT_EQ(m_Result.g_strStdout, "");
+    ExpectSummary(m_Result,
+                  {"[查找文件]操作已完成。", "", "总共搜索文件：1个。", "找到匹配文件：0个。"});
+    const std::string m_strFolder = ExpectTaskFolder(m_Result);
+    EXPECT_TRUE(std::filesystem::is_empty(m_strFolder));
+}
+
+TEST_F(BatchProcess, LogsFolderThatCannotBeMadeExitsThreeAndTouchesNothing) {
+    g_Files.Write("a.txt", "needle");
+    g_Files.g_Tree.WriteFile("blocker", "a file where a folder should go");
+    const auto m_Before = g_Files.Snapshot();
+    const TChildResult m_Result =
+        RunChild(kBatchProgram, {"--mode", "replace", "--find", "needle", "--replace", "pin",
+                                 "--ext", "*.txt", "--yes", "--logs-dir",
+                                 g_Files.g_Tree.Path("blocker/logs").string(), g_Files.TreeDir()});
+
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 3);
+    EXPECT_EQ(m_Result.g_strStdout, "");
+    EXPECT_NE(m_Result.g_strStderr.find("blocker/logs"), std::string::npos) << m_Result.g_strStderr;
+    EXPECT_EQ(g_Files.Snapshot(), m_Before);
+}
+
+TEST_F(BatchProcess, HelpGoesToStdoutAndExitsZero) {
+    const TChildResult m_Result = RunChild(kBatchProgram, {"--help"});
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 0);
+    EXPECT_TRUE(m_Result.g_strStdout.starts_with("Usage: morvane-batch [options] DIRECTORY\n"));
+    EXPECT_EQ(m_Result.g_strStderr, "");
+}
+
+} // namespace
+} // namespace morvane

@@ -1,0 +1,208 @@
+// The runner's parts in-process: the task log folder, the exit status, the summary text, the
+// streams and one whole run with its record hook.
+
+#include "BatchTestSupport.h"
+#include "u_BatchLogsFolder.h"
+#include "u_BatchOptions.h"
+#include "u_BatchOutput.h"
+#include "u_BatchProgressBar.h"
+#include "u_BatchRunner.h"
+#include "u_Types.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace morvane {
+namespace {
+
+using test::ReadAllPageLines;
+using test::SplitLf;
+using test::TBatchTree;
+using test::TTempTree;
+
+std::time_t LocalTime(int p_intYear, int p_intMonth, int p_intDay, int p_intHour, int p_intMinute,
+                      int p_intSecond) {
+    std::tm m_Local{};
+    m_Local.tm_year = p_intYear - 1900;
+    m_Local.tm_mon = p_intMonth - 1;
+    m_Local.tm_mday = p_intDay;
+    m_Local.tm_hour = p_intHour;
+    m_Local.tm_min = p_intMinute;
+    m_Local.tm_sec = p_intSecond;
+    m_Local.tm_isdst = -1;
+    return std::mktime(&m_Local);
+}
+
+std::u16string U16(const std::string& p_strText) {
+    return Utf8ToUtf16Lenient(p_strText);
+}
+
+TEST(BatchRunner, ExitStatusWeighsErrorOverStopOverFailures) {
+    struct TCase {
+        bool g_IsError;
+        bool g_IsStoped;
+        std::int32_t g_intFailures;
+        int g_intExitCode;
+    };
+    const TCase m_arrCases[] = {
+        {false, false, 0, 0},  {false, false, 1, 1}, {false, false, 7, 1}, {false, true, 0, 130},
+        {false, true, 3, 130}, {true, false, 0, 3},  {true, true, 2, 3},
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        EXPECT_EQ(TBatchRunner::ExitCode(m_Case.g_IsError, m_Case.g_IsStoped, m_Case.g_intFailures),
+                  m_Case.g_intExitCode)
+            << m_Case.g_IsError << m_Case.g_IsStoped << m_Case.g_intFailures;
+    }
+}
+
+TEST(BatchRunner, SummaryLinesAreSeparatedByLf) {
+    EXPECT_EQ(TBatchRunner::SummaryText(u"[查找文件]操作已完成。\r\r总共搜索文件：3个。"),
+              "[查找文件]操作已完成。\n\n总共搜索文件：3个。");
+    EXPECT_EQ(TBatchProgressBar::ProgressText(12, 340, 5), "12/340 个文件，匹配 5 个");
+}
+
+TEST(BatchLogsFolder, IsNamedByTheLocalStartTime) {
+    const std::time_t m_intTime = LocalTime(2026, 12, 8, 10, 15, 30);
+    EXPECT_EQ(TaskLogsFolderName(u"/srv/logs", m_intTime), u"/srv/logs/20261208_101530");
+    EXPECT_EQ(TaskLogsFolderName(u"/srv/logs/", m_intTime), u"/srv/logs/20261208_101530");
+    EXPECT_EQ(TaskLogsFolderName(u"/srv/logs", LocalTime(2027, 1, 2, 3, 4, 5)),
+              u"/srv/logs/20270102_030405");
+}
+
+TEST(BatchLogsFolder, IsCreatedWithItsParents) {
+    TTempTree m_Tree;
+    const std::time_t m_intTime = LocalTime(2026, 12, 8, 23, 59, 59);
+    const std::u16string m_strLogs = U16(m_Tree.Path("a/b/logs").string());
+    const std::u16string m_strFolder = CreateTaskLogsFolder(
+        m_strLogs, [&] { return m_intTime; }, [](std::time_t) { FAIL() << "no wait needed"; });
+    EXPECT_EQ(m_strFolder, m_strLogs + u"/20261208_235959");
+    EXPECT_TRUE(std::filesystem::is_directory(Utf16ToUtf8(m_strFolder)));
+}
+
+TEST(BatchLogsFolder, ATakenNameIsNeverReusedTheNextSecondIsTaken) {
+    TTempTree m_Tree;
+    const std::time_t m_intFirst = LocalTime(2026, 12, 8, 10, 15, 30);
+    const std::u16string m_strLogs = U16(m_Tree.Path("logs").string());
+    m_Tree.WriteFile("logs/20261208_101530/000001.txt", "an earlier task's page");
+    std::time_t m_intNow = m_intFirst;
+    std::vector<std::time_t> m_arrWaits;
+    const std::u16string m_strFolder = CreateTaskLogsFolder(
+        m_strLogs, [&] { return m_intNow; },
+        [&](std::time_t p_intTime) {
+            m_arrWaits.push_back(p_intTime);
+            m_intNow = p_intTime + 1;
+        });
+    EXPECT_EQ(m_strFolder, m_strLogs + u"/20261208_101531");
+    EXPECT_EQ(m_arrWaits, std::vector<std::time_t>{m_intFirst});
+    EXPECT_EQ(m_Tree.ReadFile("logs/20261208_101530/000001.txt"), "an earlier task's page");
+}
+
+TEST(BatchLogsFolder, FailsWithTheFolderNamedWhenNoneCanBeMade) {
+    TTempTree m_Tree;
+    const std::time_t m_intTime = LocalTime(2026, 12, 8, 10, 15, 30);
+    m_Tree.MakeDir("logs/20261208_101530");
+    int m_intWaits = 0;
+    // A clock that stands still: every attempt meets the same taken name.
+    EXPECT_THROW(CreateTaskLogsFolder(
+                     U16(m_Tree.Path("logs").string()), [&] { return m_intTime; },
+                     [&](std::time_t) { ++m_intWaits; }),
+                 TEngineError);
+    EXPECT_GE(m_intWaits, 1);
+
+    m_Tree.WriteFile("file", "x");
+    try {
+        CreateTaskLogsFolder(U16(m_Tree.Path("file/logs").string()));
+        ADD_FAILURE() << "a folder below a file cannot exist";
+    } catch (const TEngineError& m_Error) {
+        EXPECT_NE(std::string(m_Error.what()).find("file/logs"), std::string::npos)
+            << m_Error.what();
+    }
+}
+
+class BatchOutput : public ::testing::Test {
+protected:
+    int Open(const char* p_strName) {
+        return open(g_Tree.Path(p_strName).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    }
+    TTempTree g_Tree;
+};
+
+TEST_F(BatchOutput, RecordLinesAreUtf8WithLfAndReachTheFileByTheEnd) {
+    const int m_intOut = Open("out");
+    const int m_intErr = Open("err");
+    {
+        TBatchOutput m_Output(m_intOut, m_intErr);
+        EXPECT_FALSE(m_Output.IsProgressShown());
+        m_Output.WriteRecordLine(u"1|成功|ANSI|/a/b.txt");
+        m_Output.ShowProgress("not on a file");
+        m_Output.WriteRecordLine(u"2|成功|UTF16LE|/a/c.txt");
+        m_Output.WriteMessage("a message");
+    } // the end flushes what is buffered
+    close(m_intOut);
+    close(m_intErr);
+    EXPECT_EQ(g_Tree.ReadFile("out"), "1|成功|ANSI|/a/b.txt\n2|成功|UTF16LE|/a/c.txt\n");
+    EXPECT_EQ(g_Tree.ReadFile("err"), "a message\n");
+}
+
+TEST_F(BatchOutput, AFailedStdoutIsNoticedAndDoesNotStopTheRest) {
+    const int m_intReadOnly = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const int m_intErr = Open("err");
+    {
+        TBatchOutput m_Output(m_intReadOnly, m_intErr);
+        m_Output.WriteRecordLine(u"1|成功|ANSI|/a/b.txt");
+        m_Output.Flush();
+        EXPECT_TRUE(m_Output.IsStdoutBroken());
+        m_Output.WriteRecordLine(u"2|成功|ANSI|/a/c.txt");
+        m_Output.WriteMessage("still here");
+    }
+    close(m_intReadOnly);
+    close(m_intErr);
+    EXPECT_EQ(g_Tree.ReadFile("err"), "still here\n");
+}
+
+TEST(BatchRunnerRun, RunsTheTaskAndCallsTheHookForEveryRecord) {
+    TBatchTree m_Files;
+    m_Files.Write("a.txt", "Needle");
+    m_Files.Write("b/c.txt", "needle");
+    m_Files.Write("b/d.txt", "thread");
+    const TBatchParseResult m_Parsed =
+        ParseBatchOptions(m_Files.Arguments({"--find", "NEEDLE", "--ext", "*.txt"}));
+    ASSERT_EQ(m_Parsed.g_strErrorMessage, "");
+    const int m_intOut =
+        open(m_Files.g_Tree.Path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int m_intErr =
+        open(m_Files.g_Tree.Path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::vector<std::int32_t> m_arrHookCalls;
+    int m_intExitCode = -1;
+    std::u16string m_strFolder;
+    {
+        TBatchOutput m_Output(m_intOut, m_intErr);
+        TBatchRunner m_Runner(m_Parsed.g_Options, m_Output);
+        m_Runner.g_doAfterRecordProcedure = [&](std::int32_t p_intRecord) {
+            m_arrHookCalls.push_back(p_intRecord);
+        };
+        m_intExitCode = m_Runner.Run(nullptr);
+        m_strFolder = m_Runner.TaskLogsDirectory();
+    }
+    close(m_intOut);
+    close(m_intErr);
+
+    EXPECT_EQ(m_intExitCode, 0);
+    EXPECT_EQ(m_arrHookCalls, (std::vector<std::int32_t>{1, 2}));
+    const std::vector<std::string> m_arrLines = SplitLf(m_Files.g_Tree.ReadFile("out"));
+    EXPECT_EQ(m_arrLines.size(), 2u);
+    EXPECT_EQ(m_arrLines, ReadAllPageLines(Utf16ToUtf8(m_strFolder)));
+    const std::vector<std::string> m_arrErr = SplitLf(m_Files.g_Tree.ReadFile("err"));
+    ASSERT_EQ(m_arrErr.size(), 6u);
+    EXPECT_EQ(m_arrErr[0], "[查找文件]操作已完成。");
+    EXPECT_EQ(m_arrErr[2], "总共搜索文件：3个。");
+    EXPECT_EQ(m_arrErr[3], "找到匹配文件：2个。");
+    EXPECT_EQ(m_arrErr[5], Utf16ToUtf8(m_strFolder));
+}
+
+} // namespace
+} // namespace morvane

@@ -1,0 +1,51 @@
+#pragma once
+// The command line of morvane-batch: turns the arguments into the task parameters and checks them
+// as the main window checks its fields before Go, in the same order and with the same messages.
+// Reads the file system only to test the directory and to read --find-file / --replace-file.
+
+#include "u_Types.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morvane {
+
+struct TBatchOptions {
+    // The task parameters, as the main window hands them to a task. The task log folder itself is
+    // named only when the task starts; g_strLogsDirectory is the folder it is created in.
+    std::int32_t g_intMode = kModeFind;
+    std::u16string g_strLogsDirectory; // empty: the program folder + "logs"
+    std::u16string g_strDirectory;     // ends with "/"
+    std::int32_t g_intEncoding = 0;    // 0 detect, 1..5 forced
+    std::u16string g_strOldText;
+    std::u16string g_strNewText;
+    std::u16string g_strExtension; // the extension filter string, e.g. "*.TXT|*.HTM|"
+    bool g_IsContainSubFloder = true;
+    bool g_IsMatchCase = false;
+
+    // How the program runs the task.
+    std::int32_t g_intAnsiCodePage = 0; // 0: the one that goes with the locale
+    bool g_IsConfirmed = false;         // --yes
+    bool g_IsQuiet = false;
+    bool g_IsHelp = false;
+};
+
+struct TBatchParseResult {
+    TBatchOptions g_Options;
+    // UTF-8, empty when the task may start (or when help was asked for).
+    std::string g_strErrorMessage;
+    // A malformed command line rather than a failed check of the main window's kind: the caller
+    // points to --help.
+    bool g_IsUsageError = false;
+};
+
+// p_arrArguments: the arguments without the program name. Options and DIRECTORY may come in any
+// order; "--" ends the options. Every option taking a value accepts "--opt VALUE" and
+// "--opt=VALUE".
+TBatchParseResult ParseBatchOptions(const std::vector<std::string>& p_arrArguments);
+
+// The text of --help (UTF-8, LF line breaks).
+std::string BatchUsageText();
+
+} // namespace morvane

@@ -1,0 +1,80 @@
+#pragma once
+// TBatchRunner: runs one checked task to its end without a window, with the program's own
+// TThreadSearch and TThreadProcess, and reports it as the result window does: the record lines
+// as they are made, then the completion summary. Its main thread plays the user-interface
+// thread: it waits for the end of the task and turns a stop request into the workers' flags.
+
+#include "u_BatchListView.h"
+#include "u_BatchOptions.h"
+#include "u_BatchOutput.h"
+#include "u_BatchProgressBar.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace morvane {
+
+class TBatchStopSignal;
+class TBatchThreadProcess;
+
+// Exit statuses of morvane-batch.
+inline constexpr int kBatchExitDone = 0;
+inline constexpr int kBatchExitFailures = 1;
+inline constexpr int kBatchExitUsage = 2;
+inline constexpr int kBatchExitError = 3;
+inline constexpr int kBatchExitStopped = 130;
+
+class TBatchRunner {
+public:
+    TBatchRunner(TBatchOptions p_Options, TBatchOutput& p_Output);
+    TBatchRunner(const TBatchRunner&) = delete;
+    TBatchRunner& operator=(const TBatchRunner&) = delete;
+
+    // Creates the task log folder, runs the task and prints its summary; returns the exit status.
+    // p_StopSignal (may be null) is the source of stop requests. Called once.
+    int Run(TBatchStopSignal* p_StopSignal);
+
+    // Blocks the calling thread until a stop has been requested (for the hook below).
+    void WaitForStopRequest();
+
+    // Called on the processing thread after each record line, stdout flushed, with the record's
+    // sequence number. Lets a test hold the task at a known record.
+    std::function<void(std::int32_t p_intRecordNumber)> g_doAfterRecordProcedure;
+
+    // The task log folder, once Run has created it.
+    const std::u16string& TaskLogsDirectory() const { return g_strTaskLogsDirectory; }
+
+    // The exit status for a task that ended as given: an error outweighs a stop, a stop
+    // outweighs failed files.
+    static int ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount);
+
+    // The summary lines as the result window's message shows them, with LF between the lines.
+    static std::string SummaryText(const std::u16string& p_strSummary);
+
+private:
+    void RequestStop();
+    void OnRecord(const std::u16string& p_strLogLine);
+    void WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal);
+    int Report(const TBatchThreadProcess& p_trdProcess, std::uint32_t p_intBeginTime);
+
+    const TBatchOptions g_Options;
+    TBatchOutput& g_Output;
+    TBatchProgressBar g_pgrProgress;
+    TBatchListView g_lvwFileList;
+    std::u16string g_strTaskLogsDirectory;
+
+    std::atomic<std::int32_t> g_intRecordCount{0};
+    std::atomic<bool> g_IsEndTimeTaken{false};
+    std::atomic<std::uint32_t> g_intEndTime{0};
+
+    std::mutex g_StopLock; // guards g_IsStopRequested for the condition variable
+    std::condition_variable g_StopRequested;
+    bool g_IsStopRequested = false;
+    std::function<void()> g_doStopWorkers; // set while the workers exist; main thread only
+};
+
+} // namespace morvane

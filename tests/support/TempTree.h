@@ -67,8 +67,8 @@ public:
     }
 
     // Several files at once: {{"a.txt", "abc"}, {"sub/b.txt", "x"}}.
-    void WriteFiles(
-        std::initializer_list<std::pair<std::string_view, std::string_view>> p_arrFiles) {
+    void
+    WriteFiles(std::initializer_list<std::pair<std::string_view, std::string_view>> p_arrFiles) {
         for (const auto& [m_strName, m_strBytes] : p_arrFiles) {
             WriteFile(m_strName, m_strBytes);
         }

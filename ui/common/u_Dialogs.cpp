@@ -26,7 +26,9 @@ TDialogs& Dialogs() {
     return g_TestDialogs != nullptr ? *g_TestDialogs : m_RealDialogs;
 }
 
-void SetDialogsForTesting(TDialogs* p_Dialogs) { g_TestDialogs = p_Dialogs; }
+void SetDialogsForTesting(TDialogs* p_Dialogs) {
+    g_TestDialogs = p_Dialogs;
+}
 
 void ShowNotice(QWidget* p_Parent, const QString& p_strText, QMessageBox::Icon p_Icon) {
     Dialogs().MessageBox(p_Parent, p_Icon, QStringLiteral("消息"), p_strText, QMessageBox::Ok);

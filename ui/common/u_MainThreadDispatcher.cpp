@@ -35,6 +35,8 @@ void InstallMainThreadDispatcher() {
     });
 }
 
-void UninstallMainThreadDispatcher() { TThread::SetMainThreadDispatcher({}); }
+void UninstallMainThreadDispatcher() {
+    TThread::SetMainThreadDispatcher({});
+}
 
 } // namespace morvane

@@ -1,0 +1,109 @@
+// The list's file actions, the view-logs button and the About button.
+
+#include "ResultWindowFixture.h"
+
+#include <QAction>
+
+namespace morvane::test {
+namespace {
+
+class ResultWindowActionsTest : public ResultWindowTest {
+protected:
+    // A finished find task whose page 1 lists two files, one with spaces in its path.
+    void ShowRows() {
+        RunEmptyTask(kModeFind);
+        WritePage(1, {QStringLiteral("1|成功|ANSI|/data/my docs/a file.txt"),
+                      QStringLiteral("2|成功|ANSI|/data/b.txt")});
+        g_frmResult->UpdatePagerInfo(2, 5000, 1);
+        g_frmResult->LoadPage(1);
+        ASSERT_EQ(List()->topLevelItemCount(), 2);
+        g_frmResult->show();
+    }
+    QAction* Action(const char* p_strName) const { return Find<QAction>(p_strName); }
+};
+
+TEST_F(ResultWindowActionsTest, NothingHappensWithoutASelection) {
+    ShowRows();
+    List()->clearSelection();
+    Action("pmiOpenFile")->trigger();
+    Action("pmiOpenFileDirectory")->trigger();
+    g_frmResult->lvwFileListDblClick();
+    EXPECT_TRUE(g_Shell.Calls().isEmpty());
+}
+
+TEST_F(ResultWindowActionsTest, SelectedRowsFileGoesToTheShellUnchanged) {
+    ShowRows();
+    List()->topLevelItem(0)->setSelected(true);
+    Action("pmiOpenFile")->trigger();
+    Action("pmiOpenFileDirectory")->trigger();
+    g_frmResult->lvwFileListDblClick();
+    const QString m_strFile = QStringLiteral("/data/my docs/a file.txt");
+    EXPECT_EQ(g_Shell.Calls(), (QList<TShellCall>{{TShellAction::OpenInTextEditor, m_strFile},
+                                                  {TShellAction::ShowInFileManager, m_strFile},
+                                                  {TShellAction::OpenInTextEditor, m_strFile}}));
+}
+
+TEST_F(ResultWindowActionsTest, DoubleClickOnARowOpensItsFile) {
+    ShowRows();
+    QTreeWidget* m_lvwList = List();
+    const QRect m_Rect = m_lvwList->visualItemRect(m_lvwList->topLevelItem(1));
+    ASSERT_TRUE(m_Rect.isValid());
+    QTest::mouseClick(m_lvwList->viewport(), Qt::LeftButton, Qt::NoModifier, m_Rect.center());
+    QTest::mouseDClick(m_lvwList->viewport(), Qt::LeftButton, Qt::NoModifier, m_Rect.center());
+    ASSERT_FALSE(g_Shell.Calls().isEmpty());
+    EXPECT_EQ(g_Shell.Calls().last(),
+              (TShellCall{TShellAction::OpenInTextEditor, QStringLiteral("/data/b.txt")}));
+}
+
+TEST_F(ResultWindowActionsTest, ViewLogsBeforeAndAfterThePageExists) {
+    RunEmptyTask(kModeReplace);
+    g_frmResult->UpdatePagerInfo(3, 5000, 1);
+    ASSERT_TRUE(Button("btnViewLogs")->isEnabled());
+
+    Button("btnViewLogs")->click();
+    ASSERT_EQ(g_Dialogs.Messages().size(), 1);
+    EXPECT_EQ(g_Dialogs.Messages().first().g_strText,
+              QStringLiteral("没有找到对应的日志文件，可能日志文件还未生成完毕，请稍后再试。"));
+    EXPECT_EQ(g_Dialogs.Messages().first().g_Icon, QMessageBox::Information);
+    EXPECT_TRUE(g_Shell.Calls().isEmpty());
+
+    WritePage(1, {QStringLiteral("1|成功|ANSI|/data/a.txt|")});
+    Button("btnViewLogs")->click();
+    EXPECT_EQ(g_Dialogs.Messages().size(), 1);
+    EXPECT_EQ(g_Shell.Calls(),
+              (QList<TShellCall>{{TShellAction::ShowInFileManager,
+                                  g_frmResult->logsDirectory() + QStringLiteral("/000001.txt")}}));
+}
+
+TEST_F(ResultWindowActionsTest, ViewLogsSelectsTheCurrentPagesFile) {
+    RunEmptyTask(kModeReplace);
+    for (int m_intPage = 1; m_intPage <= 3; ++m_intPage) {
+        WritePage(m_intPage, {QStringLiteral("%1|成功|ANSI|/data/a.txt|").arg(m_intPage * 5000)});
+    }
+    g_frmResult->UpdatePagerInfo(10001, 5000, 3);
+    Button("btnLastPage")->click();
+    Button("btnViewLogs")->click();
+    EXPECT_EQ(g_Shell.Calls(),
+              (QList<TShellCall>{{TShellAction::ShowInFileManager,
+                                  g_frmResult->logsDirectory() + QStringLiteral("/000003.txt")}}));
+}
+
+TEST_F(ResultWindowActionsTest, AboutOpensTheBoxWithTheThreeStrings) {
+    QStringList m_arrOpened;
+    g_frmResult->setSoftware(QStringLiteral("Morvane"));
+    g_frmResult->setPlatform(QStringLiteral("(x64)"));
+    g_frmResult->setVersion(QStringLiteral("v6.3"));
+    g_frmResult->setAboutBoxOpener([&m_arrOpened](const QString& p_strSoftware,
+                                                  const QString& p_strPlatform,
+                                                  const QString& p_strVersion) {
+        m_arrOpened << p_strSoftware << p_strPlatform << p_strVersion;
+    });
+    RunEmptyTask(kModeFind);
+    ASSERT_TRUE(Button("btnAbout")->isEnabled());
+    Button("btnAbout")->click();
+    EXPECT_EQ(m_arrOpened, (QStringList{QStringLiteral("Morvane"), QStringLiteral("(x64)"),
+                                        QStringLiteral("v6.3")}));
+}
+
+} // namespace
+} // namespace morvane::test

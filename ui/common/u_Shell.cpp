@@ -1,0 +1,141 @@
+#include "u_Shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+#ifdef _WIN32
+#include <QDir>
+
+#include <windows.h>
+
+#include <shellapi.h> // after windows.h, which it needs
+#else
+#include "u_DesktopEntry.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QProcess>
+#endif
+
+namespace morvane {
+
+namespace {
+
+TShell* g_TestShell = nullptr; // user-interface thread only
+
+#ifdef _WIN32
+
+void ShellOpen(const QString& p_strProgram, const QString& p_strParameters) {
+    // The result is ignored: whatever the launched program shows is all the user sees.
+    ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(p_strProgram.utf16()),
+                  p_strParameters.isEmpty()
+                      ? nullptr
+                      : reinterpret_cast<const wchar_t*>(p_strParameters.utf16()),
+                  nullptr, SW_SHOWNORMAL);
+}
+
+#else
+
+// How long the desktop may take to name its text editor before the file's own type decides.
+constexpr int kMimeQueryTimeoutMs = 3000;
+
+// The desktop id of the default application for plain text, or empty.
+QString DefaultTextEditorId() {
+    QProcess m_Process;
+    m_Process.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                                 QStringLiteral("text/plain")});
+    if (!m_Process.waitForFinished(kMimeQueryTimeoutMs) ||
+        m_Process.exitStatus() != QProcess::NormalExit || m_Process.exitCode() != 0) {
+        m_Process.kill();
+        m_Process.waitForFinished(kMimeQueryTimeoutMs);
+        return {};
+    }
+    const QString m_strOutput = QString::fromUtf8(m_Process.readAllStandardOutput()).trimmed();
+    return m_strOutput.section(u';', 0, 0).section(u'\n', 0, 0).trimmed();
+}
+
+bool StartDefaultTextEditor(const QString& p_strFileName) {
+    const QString m_strDesktopFile =
+        FindDesktopFile(DefaultTextEditorId(), DesktopApplicationDirectoriesFromEnvironment());
+    if (m_strDesktopFile.isEmpty()) {
+        return false;
+    }
+    QStringList m_arrCommand =
+        BuildDesktopCommand(ReadDesktopExec(m_strDesktopFile), p_strFileName);
+    if (m_arrCommand.isEmpty()) {
+        return false;
+    }
+    const QString m_strProgram = m_arrCommand.takeFirst();
+    return QProcess::startDetached(m_strProgram, m_arrCommand);
+}
+
+void OpenContainingFolder(const QString& p_strFileName) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(p_strFileName).absolutePath()));
+}
+
+#endif
+
+} // namespace
+
+void TShell::OpenInTextEditor(const QString& p_strFileName) {
+#ifdef _WIN32
+    // Passed unquoted, as the editor takes its whole command line as one file name.
+    ShellOpen(QStringLiteral("notepad.exe"), QDir::toNativeSeparators(p_strFileName));
+#else
+    if (!StartDefaultTextEditor(p_strFileName)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(p_strFileName));
+    }
+#endif
+}
+
+void TShell::ShowInFileManager(const QString& p_strFileName) {
+#ifdef _WIN32
+    ShellOpen(QStringLiteral("explorer.exe"),
+              QStringLiteral("/select,") + QDir::toNativeSeparators(p_strFileName));
+#else
+    QDBusConnection m_Bus = QDBusConnection::sessionBus();
+    if (!m_Bus.isConnected()) {
+        OpenContainingFolder(p_strFileName);
+        return;
+    }
+    QDBusMessage m_Call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+    m_Call << QStringList{QUrl::fromLocalFile(p_strFileName).toString(QUrl::FullyEncoded)}
+           << QString();
+    // Asynchronous: a file manager that is slow to start must not freeze the window.
+    auto* m_Watcher =
+        new QDBusPendingCallWatcher(m_Bus.asyncCall(m_Call), QCoreApplication::instance());
+    QObject::connect(m_Watcher, &QDBusPendingCallWatcher::finished, m_Watcher,
+                     [p_strFileName](QDBusPendingCallWatcher* p_Watcher) {
+                         if (p_Watcher->isError()) {
+                             OpenContainingFolder(p_strFileName);
+                         }
+                         p_Watcher->deleteLater();
+                     });
+#endif
+}
+
+void TShell::OpenUrl(const QString& p_strUrl) {
+#ifdef _WIN32
+    ShellOpen(p_strUrl, QString());
+#else
+    QDesktopServices::openUrl(QUrl(p_strUrl));
+#endif
+}
+
+TShell& Shell() {
+    static TShell m_RealShell;
+    return g_TestShell != nullptr ? *g_TestShell : m_RealShell;
+}
+
+void SetShellForTesting(TShell* p_Shell) {
+    g_TestShell = p_Shell;
+}
+
+} // namespace morvane

@@ -1,0 +1,651 @@
+#include "u_Result.h"
+
+#include "u_CompletionSummary.h"
+#include "u_Dialogs.h"
+#include "u_GridLineDelegate.h"
+#include "u_LogLineFields.h"
+#include "u_LogPage.h"
+#include "u_MainThreadDispatcher.h"
+#include "u_PagerText.h"
+#include "u_ProgramFolder.h"
+#include "u_QtListView.h"
+#include "u_QtProgressBar.h"
+#include "u_QtText.h"
+#include "u_ResultColumns.h"
+#include "u_ResultFonts.h"
+#include "u_Shell.h"
+#include "u_StatusImages.h"
+#include "u_TaskDescription.h"
+#include "u_TaskSummary.h"
+#include "u_ThreadProcess.h"
+#include "u_ThreadSearch.h"
+#include "u_UpdatesSuspender.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <exception>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace morvane {
+
+namespace {
+
+const QString kLogFileNotFound =
+    QStringLiteral("没有找到对应的日志文件，可能日志文件还未生成完毕，请稍后再试。");
+
+constexpr int kDesignWidth = 930;
+constexpr int kDesignHeight = 603;
+constexpr int kInfoContainerHeight = 90;
+constexpr int kInfoLabelWidth = 83;
+constexpr int kInfoRightMargin = 20;
+constexpr int kEditHeight = 21;
+constexpr int kProgressHeight = 17;
+constexpr int kInfoRowSpacing = 5;
+constexpr int kPagerHeight = 36;
+constexpr int kViewLogsPanelWidth = 202;
+const QColor kReadOnlyEditColour(230, 230, 230);
+
+QPushButton* CreateButton(QWidget* p_Parent, const QString& p_strName, const QString& p_strCaption,
+                          int p_intWidth) {
+    auto* m_Button = new QPushButton(p_strCaption, p_Parent);
+    m_Button->setObjectName(p_strName);
+    m_Button->setFixedSize(p_intWidth, 25);
+    m_Button->setEnabled(false);
+    return m_Button;
+}
+
+QLabel* CreateLabel(QWidget* p_Parent, const QString& p_strName, const QString& p_strCaption) {
+    auto* m_Label = new QLabel(p_strCaption, p_Parent);
+    m_Label->setObjectName(p_strName);
+    m_Label->setTextFormat(Qt::PlainText);
+    return m_Label;
+}
+
+QLineEdit* CreateReadOnlyEdit(QWidget* p_Parent, const QString& p_strName) {
+    auto* m_Edit = new QLineEdit(p_Parent);
+    m_Edit->setObjectName(p_strName);
+    m_Edit->setReadOnly(true);
+    // The description holds the find and replacement texts verbatim, however long they are.
+    m_Edit->setMaxLength(std::numeric_limits<int>::max());
+    m_Edit->setFixedHeight(kEditHeight);
+    QPalette m_Palette = m_Edit->palette();
+    m_Palette.setColor(QPalette::Base, kReadOnlyEditColour);
+    m_Edit->setPalette(m_Palette);
+    return m_Edit;
+}
+
+QChar UserDecimalSeparator() {
+    const QString m_strDecimalPoint = QLocale().decimalPoint();
+    return m_strDecimalPoint.isEmpty() ? QChar(u'.') : m_strDecimalPoint.at(0);
+}
+
+} // namespace
+
+TfrmResult::TfrmResult(QWidget* p_Parent) : QWidget(p_Parent, Qt::Window) {
+    // The workers reach the list and the progress bar only through Synchronize: it must run
+    // their calls on this thread before any task starts.
+    InstallMainThreadDispatcher();
+
+    setObjectName(QStringLiteral("frmResult"));
+    setWindowTitle(QStringLiteral("Morvane"));
+    setFont(FormFont());
+    iltListView = BuildStatusImageList();
+
+    auto* m_FormLayout = new QVBoxLayout(this);
+    m_FormLayout->setContentsMargins(0, 0, 0, 0);
+    m_FormLayout->setSpacing(0);
+    CreateInfoPanel();
+    CreateListPanel();
+    m_FormLayout->addWidget(pnlInfoContainer);
+    m_FormLayout->addWidget(pnlList, 1);
+    CreatePopupMenu();
+    ConnectHandlers();
+
+    resize(kDesignWidth, kDesignHeight);
+    if (const QScreen* m_Screen = QGuiApplication::primaryScreen()) {
+        const QRect m_Available = m_Screen->availableGeometry();
+        move(m_Available.center() - rect().center());
+    }
+}
+
+TfrmResult::~TfrmResult() {
+    g_IsDestroying = true;
+    ReleaseTask();
+    g_ThreadGraveyard.Drain();
+}
+
+void TfrmResult::CreateInfoPanel() {
+    pnlInfoContainer = new QFrame(this);
+    pnlInfoContainer->setObjectName(QStringLiteral("pnlInfoContainer"));
+    pnlInfoContainer->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnlInfoContainer->setFixedHeight(kInfoContainerHeight);
+    auto* m_ContainerLayout = new QHBoxLayout(pnlInfoContainer);
+    m_ContainerLayout->setContentsMargins(0, 0, 0, 0);
+    m_ContainerLayout->setSpacing(0);
+
+    // Both halves share one row geometry so that each label stands level with its field.
+    const int m_intTopMargin = 9 - pnlInfoContainer->frameWidth();
+    pnlInfoLabel = new QWidget(pnlInfoContainer);
+    pnlInfoLabel->setObjectName(QStringLiteral("pnlInfoLabel"));
+    pnlInfoLabel->setFixedWidth(kInfoLabelWidth);
+    auto* m_LabelLayout = new QVBoxLayout(pnlInfoLabel);
+    m_LabelLayout->setContentsMargins(12, m_intTopMargin, 0, 0);
+    m_LabelLayout->setSpacing(kInfoRowSpacing);
+    lblOperate =
+        CreateLabel(pnlInfoLabel, QStringLiteral("lblOperate"), QStringLiteral("当前操作："));
+    lblDirectory =
+        CreateLabel(pnlInfoLabel, QStringLiteral("lblDirectory"), QStringLiteral("文件路径："));
+    lblProgress =
+        CreateLabel(pnlInfoLabel, QStringLiteral("lblProgress"), QStringLiteral("处理进度："));
+    lblOperate->setFixedHeight(kEditHeight);
+    lblDirectory->setFixedHeight(kEditHeight);
+    lblProgress->setFixedHeight(kProgressHeight);
+    m_LabelLayout->addWidget(lblOperate);
+    m_LabelLayout->addWidget(lblDirectory);
+    m_LabelLayout->addWidget(lblProgress);
+    m_LabelLayout->addStretch(1);
+
+    pnlInfo = new QWidget(pnlInfoContainer);
+    pnlInfo->setObjectName(QStringLiteral("pnlInfo"));
+    auto* m_InfoLayout = new QVBoxLayout(pnlInfo);
+    // The fields keep kInfoRightMargin free at the right edge whatever the window's width.
+    m_InfoLayout->setContentsMargins(0, m_intTopMargin, kInfoRightMargin, 0);
+    m_InfoLayout->setSpacing(kInfoRowSpacing);
+    edtOperate = CreateReadOnlyEdit(pnlInfo, QStringLiteral("edtOperate"));
+    edtDirectory = CreateReadOnlyEdit(pnlInfo, QStringLiteral("edtDirectory"));
+    pgrProgress = new QProgressBar(pnlInfo);
+    pgrProgress->setObjectName(QStringLiteral("pgrProgress"));
+    pgrProgress->setFixedHeight(kProgressHeight);
+    pgrProgress->setRange(0, 100);
+    pgrProgress->setValue(50);
+    pgrProgress->setTextVisible(false);
+    m_InfoLayout->addWidget(edtOperate);
+    m_InfoLayout->addWidget(edtDirectory);
+    m_InfoLayout->addWidget(pgrProgress);
+    m_InfoLayout->addStretch(1);
+
+    m_ContainerLayout->addWidget(pnlInfoLabel);
+    m_ContainerLayout->addWidget(pnlInfo, 1);
+}
+
+void TfrmResult::CreateListPanel() {
+    pnlList = new QWidget(this);
+    pnlList->setObjectName(QStringLiteral("pnlList"));
+    auto* m_ListLayout = new QVBoxLayout(pnlList);
+    m_ListLayout->setContentsMargins(0, 0, 0, 0);
+    m_ListLayout->setSpacing(0);
+
+    lvwFileList = new QTreeWidget(pnlList);
+    lvwFileList->setObjectName(QStringLiteral("lvwFileList"));
+    lvwFileList->setRootIsDecorated(false);
+    lvwFileList->setItemsExpandable(false);
+    lvwFileList->setUniformRowHeights(true);
+    lvwFileList->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvwFileList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvwFileList->setAllColumnsShowFocus(true);
+    lvwFileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwFileList->setSortingEnabled(false);
+    lvwFileList->setFrameShape(QFrame::NoFrame);
+    lvwFileList->setIconSize(QSize(kStatusImageSize, kStatusImageSize));
+    lvwFileList->setItemDelegate(new TGridLineDelegate(lvwFileList));
+    lvwFileList->header()->setSectionsClickable(false);
+    lvwFileList->header()->setSectionsMovable(false);
+    lvwFileList->header()->setStretchLastSection(false);
+    // The image column is narrower than the style's default minimum.
+    lvwFileList->header()->setMinimumSectionSize(kStatusImageSize);
+    lvwFileList->setContextMenuPolicy(Qt::CustomContextMenu);
+    lvwFileList->viewport()->installEventFilter(this);
+    lvwFileList->setColumnCount(0);
+
+    m_ListLayout->addWidget(lvwFileList, 1);
+    m_ListLayout->addWidget(CreatePagerBar());
+}
+
+QWidget* TfrmResult::CreatePagerBar() {
+    pnlPagerContainer = new QWidget(pnlList);
+    pnlPagerContainer->setObjectName(QStringLiteral("pnlPagerContainer"));
+    pnlPagerContainer->setFixedHeight(kPagerHeight);
+    auto* m_PagerLayout = new QHBoxLayout(pnlPagerContainer);
+    m_PagerLayout->setContentsMargins(10, 0, 0, 0);
+    m_PagerLayout->setSpacing(5);
+
+    btnFirstPage = CreateButton(pnlPagerContainer, QStringLiteral("btnFirstPage"),
+                                QStringLiteral("首页(&F)"), 75);
+    btnPreviousPage = CreateButton(pnlPagerContainer, QStringLiteral("btnPreviousPage"),
+                                   QStringLiteral("上一页(&P)"), 75);
+    btnNextPage = CreateButton(pnlPagerContainer, QStringLiteral("btnNextPage"),
+                               QStringLiteral("下一页(&N)"), 75);
+    btnLastPage = CreateButton(pnlPagerContainer, QStringLiteral("btnLastPage"),
+                               QStringLiteral("末页(&L)"), 75);
+    m_PagerLayout->addWidget(btnFirstPage);
+    m_PagerLayout->addWidget(btnPreviousPage);
+    m_PagerLayout->addWidget(btnNextPage);
+    m_PagerLayout->addWidget(btnLastPage);
+    m_PagerLayout->addSpacing(7);
+
+    // The four counters read as one run of text: each label is as wide as its text and the
+    // next one starts where it ends.
+    auto* m_CountersLayout = new QHBoxLayout();
+    m_CountersLayout->setSpacing(0);
+    lblCurrentPage = CreateLabel(pnlPagerContainer, QStringLiteral("lblCurrentPage"),
+                                 QStringLiteral("当前第0001页，"));
+    lblPageCount = CreateLabel(pnlPagerContainer, QStringLiteral("lblPageCount"),
+                               QStringLiteral("共0001页，"));
+    lblPageSize = CreateLabel(pnlPagerContainer, QStringLiteral("lblPageSize"),
+                              QStringLiteral("每页0100条，"));
+    lblRecordCount = CreateLabel(pnlPagerContainer, QStringLiteral("lblRecordCount"),
+                                 QStringLiteral("共12341234条。"));
+    for (QLabel* m_Label : {lblCurrentPage, lblPageCount, lblPageSize, lblRecordCount}) {
+        m_Label->setFont(FixedPitchFont());
+        m_Label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        m_CountersLayout->addWidget(m_Label);
+    }
+    m_PagerLayout->addLayout(m_CountersLayout);
+    m_PagerLayout->addStretch(1);
+
+    pnlViewLogs = new QWidget(pnlPagerContainer);
+    pnlViewLogs->setObjectName(QStringLiteral("pnlViewLogs"));
+    pnlViewLogs->setFixedSize(kViewLogsPanelWidth, kPagerHeight);
+    auto* m_ViewLogsLayout = new QHBoxLayout(pnlViewLogs);
+    m_ViewLogsLayout->setContentsMargins(1, 0, 0, 0);
+    m_ViewLogsLayout->setSpacing(5);
+    // Stop and About share one spot: a hidden widget takes no room in the layout.
+    btnStop = CreateButton(pnlViewLogs, QStringLiteral("btnStop"), QStringLiteral("停止(&S)"), 75);
+    btnAbout =
+        CreateButton(pnlViewLogs, QStringLiteral("btnAbout"), QStringLiteral("关于(&T)"), 75);
+    btnAbout->setVisible(false);
+    btnViewLogs = CreateButton(pnlViewLogs, QStringLiteral("btnViewLogs"),
+                               QStringLiteral("查看处理日志(&V)"), 110);
+    m_ViewLogsLayout->addWidget(btnStop);
+    m_ViewLogsLayout->addWidget(btnAbout);
+    m_ViewLogsLayout->addWidget(btnViewLogs);
+    m_ViewLogsLayout->addStretch(1);
+    m_PagerLayout->addWidget(pnlViewLogs);
+    return pnlPagerContainer;
+}
+
+void TfrmResult::CreatePopupMenu() {
+    ppmListView = new QMenu(lvwFileList);
+    ppmListView->setObjectName(QStringLiteral("ppmListView"));
+    pmiOpenFile = ppmListView->addAction(QStringLiteral("打开文件(&F)"));
+    pmiOpenFile->setObjectName(QStringLiteral("pmiOpenFile"));
+    pmiOpenFileDirectory = ppmListView->addAction(QStringLiteral("打开文件所在目录(&D)"));
+    pmiOpenFileDirectory->setObjectName(QStringLiteral("pmiOpenFileDirectory"));
+}
+
+void TfrmResult::ConnectHandlers() {
+    connect(btnFirstPage, &QPushButton::clicked, this, &TfrmResult::btnFirstPageClick);
+    connect(btnPreviousPage, &QPushButton::clicked, this, &TfrmResult::btnPreviousPageClick);
+    connect(btnNextPage, &QPushButton::clicked, this, &TfrmResult::btnNextPageClick);
+    connect(btnLastPage, &QPushButton::clicked, this, &TfrmResult::btnLastPageClick);
+    connect(btnStop, &QPushButton::clicked, this, &TfrmResult::btnStopClick);
+    connect(btnViewLogs, &QPushButton::clicked, this, &TfrmResult::btnViewLogsClick);
+    connect(btnAbout, &QPushButton::clicked, this, &TfrmResult::btnAboutClick);
+    connect(pmiOpenFile, &QAction::triggered, this, &TfrmResult::pmiOpenFileClick);
+    connect(pmiOpenFileDirectory, &QAction::triggered, this,
+            &TfrmResult::pmiOpenFileDirectoryClick);
+    connect(lvwFileList, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& p_Position) {
+                ppmListView->popup(lvwFileList->viewport()->mapToGlobal(p_Position));
+            });
+}
+
+void TfrmResult::setSoftware(const QString& p_strSoftware) {
+    g_strSoftware = p_strSoftware;
+}
+
+void TfrmResult::setPlatform(const QString& p_strPlatform) {
+    g_strPlatform = p_strPlatform;
+}
+
+void TfrmResult::setVersion(const QString& p_strVersion) {
+    g_strVersion = p_strVersion;
+}
+
+void TfrmResult::setMainWindow(QWidget* p_frmMain) {
+    g_frmMain = p_frmMain;
+}
+
+void TfrmResult::setAboutBoxOpener(TAboutBoxOpener p_doAboutBoxOpener) {
+    g_doAboutBoxOpener = std::move(p_doAboutBoxOpener);
+}
+
+void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QString& p_strDirectory,
+                        int p_intEncoding, const QString& p_strOldText, const QString& p_strNewText,
+                        const QString& p_strExtension, bool p_IsContainSubFloder,
+                        bool p_IsMatchCase) {
+    Q_UNUSED(p_strSoftware);
+    ReleaseTask();
+
+    btnStop->setVisible(true);
+    btnStop->setEnabled(true);
+    btnAbout->setVisible(false);
+
+    g_intCurrentPage = 1;
+    UpdatePagerInfo(0, 0, 0);
+
+    g_strLogsDirectory =
+        BuildTaskLogsDirectory(ToQString(GetProgramFolder()), QDateTime::currentDateTime());
+    // Whether it worked shows later: the pages that cannot be written end the task with an error.
+    QDir().mkpath(g_strLogsDirectory);
+
+    g_intMode = p_intMode;
+    RebuildColumns(p_intMode);
+    edtOperate->setText(BuildTaskDescription(p_intMode, p_strOldText, p_strNewText, p_strExtension,
+                                             p_IsContainSubFloder, p_IsMatchCase));
+    edtOperate->setCursorPosition(0);
+    edtDirectory->setText(p_strDirectory);
+    edtDirectory->setCursorPosition(0);
+    lvwFileList->clear();
+
+    g_pgrProgressAdapter = std::make_shared<TQtProgressBar>(pgrProgress);
+    g_lvwFileListAdapter = std::make_shared<TQtListView>(lvwFileList, iltListView);
+
+    g_trdThreadSearch =
+        std::make_unique<TThreadSearch>(ToU16String(p_strDirectory), p_IsContainSubFloder);
+    g_trdThreadSearch->g_pgrProgress = g_pgrProgressAdapter.get();
+    g_trdThreadSearch->Start();
+
+    g_trdThreadProcess = std::make_unique<TThreadProcess>(
+        p_intMode, ToU16String(g_strLogsDirectory), ToU16String(p_strDirectory), p_intEncoding,
+        ToU16String(p_strOldText), ToU16String(p_strNewText), ToU16String(p_strExtension),
+        p_IsContainSubFloder, p_IsMatchCase);
+    g_trdThreadProcess->g_pgrProgress = g_pgrProgressAdapter.get();
+    g_trdThreadProcess->g_lvwFileList = g_lvwFileListAdapter.get();
+    const std::uint64_t m_intTaskSerial = g_intTaskSerial;
+    g_trdThreadProcess->g_doUpdatePagerInfoCallBackProcedure =
+        [this, m_intTaskSerial](std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
+                                std::int32_t p_intPageCount) {
+            if (IsCurrentTask(m_intTaskSerial)) {
+                UpdatePagerInfo(p_intRecordCount, p_intPageSize, p_intPageCount);
+            }
+        };
+    g_trdThreadProcess->g_doCheckCompletedCallBackProcedure = [this, m_intTaskSerial] {
+        if (IsCurrentTask(m_intTaskSerial)) {
+            CheckCompleted();
+        }
+    };
+    g_trdThreadProcess->Start();
+
+    g_intBeginTime = GetTickCount32();
+}
+
+void TfrmResult::ReleaseTask() {
+    ++g_intTaskSerial;
+    // Only a task that still runs notices these: a finished one has stopped reading them.
+    if (g_trdThreadSearch != nullptr) {
+        g_trdThreadSearch->g_IsStoped.store(true);
+    }
+    if (g_trdThreadProcess != nullptr) {
+        g_trdThreadProcess->g_IsStoped.store(true);
+    }
+    if (g_pgrProgressAdapter != nullptr) {
+        g_pgrProgressAdapter->Detach();
+    }
+    if (g_lvwFileListAdapter != nullptr) {
+        g_lvwFileListAdapter->Detach();
+    }
+    const auto m_KeepAlive = std::make_shared<
+        const std::pair<std::shared_ptr<TQtProgressBar>, std::shared_ptr<TQtListView>>>(
+        std::move(g_pgrProgressAdapter), std::move(g_lvwFileListAdapter));
+    g_ThreadGraveyard.Bury(std::move(g_trdThreadProcess), m_KeepAlive);
+    g_ThreadGraveyard.Bury(std::move(g_trdThreadSearch), m_KeepAlive);
+    g_ThreadGraveyard.Sweep();
+}
+
+bool TfrmResult::IsCurrentTask(std::uint64_t p_intTaskSerial) const {
+    return !g_IsDestroying && p_intTaskSerial == g_intTaskSerial;
+}
+
+void TfrmResult::RebuildColumns(std::int32_t p_intMode) {
+    const QList<TResultColumn> m_arrColumns = ResultColumns(p_intMode);
+    lvwFileList->clear();
+    lvwFileList->setColumnCount(0);
+    lvwFileList->setColumnCount(static_cast<int>(m_arrColumns.size()));
+    QTreeWidgetItem* m_Header = lvwFileList->headerItem();
+    for (int m_intColumn = 0; m_intColumn < m_arrColumns.size(); ++m_intColumn) {
+        const TResultColumn& m_Column = m_arrColumns.at(m_intColumn);
+        m_Header->setText(m_intColumn, m_Column.g_strCaption);
+        m_Header->setTextAlignment(m_intColumn, m_Column.g_Alignment | Qt::AlignVCenter);
+        lvwFileList->setColumnWidth(m_intColumn, m_Column.g_intWidth);
+    }
+}
+
+void TfrmResult::UpdatePagerInfo(std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
+                                 std::int32_t p_intPageCount) {
+    g_intRecordCount = p_intRecordCount;
+    g_intPageSize = p_intPageSize;
+    g_intPageCount = p_intPageCount;
+    ShowPagerInfo();
+}
+
+void TfrmResult::ShowPagerInfo() {
+    const TPagerLabelTexts m_Texts =
+        BuildPagerLabelTexts(g_intCurrentPage, g_intPageCount, g_intPageSize, g_intRecordCount);
+    lblCurrentPage->setText(m_Texts.g_strCurrentPage);
+    lblPageCount->setText(m_Texts.g_strPageCount);
+    lblPageSize->setText(m_Texts.g_strPageSize);
+    lblRecordCount->setText(m_Texts.g_strRecordCount);
+
+    if (!btnViewLogs->isEnabled() && g_intRecordCount > 0) {
+        btnViewLogs->setEnabled(true);
+    }
+    if (const auto m_States = PagerButtonStates(g_intCurrentPage, g_intPageCount)) {
+        btnFirstPage->setEnabled(m_States->g_IsFirstPageEnabled);
+        btnPreviousPage->setEnabled(m_States->g_IsPreviousPageEnabled);
+        btnNextPage->setEnabled(m_States->g_IsNextPageEnabled);
+        btnLastPage->setEnabled(m_States->g_IsLastPageEnabled);
+    }
+}
+
+void TfrmResult::LoadPage(std::int32_t p_intPage) {
+    if (p_intPage < 1 || p_intPage > g_intPageCount) {
+        return;
+    }
+    std::vector<std::u16string> m_arrLines;
+    bool m_IsRead = false;
+    try {
+        m_IsRead = ReadLogPageFile(LogPageFileName(ToU16String(g_strLogsDirectory), p_intPage),
+                                   m_arrLines);
+    } catch (const std::exception&) {
+        // A page that cannot be read now (the worker may be writing it) is treated as one that
+        // is not there yet: the user is told to try again.
+        m_IsRead = false;
+    }
+    if (!m_IsRead) {
+        ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
+        return;
+    }
+
+    lvwFileList->clear();
+    for (const std::u16string& m_strLine : m_arrLines) {
+        const TResultRowFields m_Row = LogLineToRowFields(ToQString(m_strLine), g_intMode);
+        const TUpdatesSuspender m_Suspender(lvwFileList);
+        TQtListView::AppendRow(lvwFileList, iltListView, QString(), m_Row.g_intImageIndex,
+                               m_Row.g_arrSubItems);
+    }
+    ShowPagerInfo();
+}
+
+void TfrmResult::MoveToPage(std::int32_t p_intPage) {
+    g_intCurrentPage = p_intPage;
+    LoadPage(g_intCurrentPage);
+}
+
+void TfrmResult::btnFirstPageClick() {
+    if (const auto m_intPage =
+            PageButtonTarget(TPageButton::First, g_intCurrentPage, g_intPageCount)) {
+        MoveToPage(*m_intPage);
+    }
+}
+
+void TfrmResult::btnPreviousPageClick() {
+    if (const auto m_intPage =
+            PageButtonTarget(TPageButton::Previous, g_intCurrentPage, g_intPageCount)) {
+        MoveToPage(*m_intPage);
+    }
+}
+
+void TfrmResult::btnNextPageClick() {
+    if (const auto m_intPage =
+            PageButtonTarget(TPageButton::Next, g_intCurrentPage, g_intPageCount)) {
+        MoveToPage(*m_intPage);
+    }
+}
+
+void TfrmResult::btnLastPageClick() {
+    if (const auto m_intPage =
+            PageButtonTarget(TPageButton::Last, g_intCurrentPage, g_intPageCount)) {
+        MoveToPage(*m_intPage);
+    }
+}
+
+void TfrmResult::CheckCompleted() {
+    if (g_trdThreadProcess == nullptr || !g_trdThreadProcess->g_IsCompleted.load()) {
+        return;
+    }
+    if (g_trdThreadSearch != nullptr) {
+        g_trdThreadSearch->g_IsStoped.store(true);
+        g_trdThreadSearch->g_IsCompleted.store(true);
+    }
+    if (g_pgrProgressAdapter != nullptr) {
+        g_pgrProgressAdapter->FreezeMax();
+        if (!g_trdThreadProcess->g_IsStoped.load()) {
+            g_pgrProgressAdapter->Fill();
+        }
+    }
+    g_intEndTime = GetTickCount32();
+
+    btnStop->setVisible(false);
+    btnAbout->setVisible(true);
+    btnAbout->setEnabled(true);
+
+    const QString m_strMessage = BuildCompletionMessage(
+        *g_trdThreadProcess, g_intMode, g_intBeginTime, g_intEndTime, UserDecimalSeparator());
+    if (!m_strMessage.isEmpty()) {
+        ShowNotice(this, m_strMessage, QMessageBox::Information);
+    }
+    emit taskCompleted();
+}
+
+void TfrmResult::btnStopClick() {
+    if (!AskYesNo(this, QStringLiteral("任务正在进行，是否终止任务？"))) {
+        return;
+    }
+    btnStop->setEnabled(false);
+    if (g_trdThreadProcess != nullptr) {
+        g_trdThreadProcess->g_IsStoped.store(true);
+    }
+    if (g_trdThreadSearch != nullptr) {
+        g_trdThreadSearch->g_IsStoped.store(true);
+    }
+}
+
+bool TfrmResult::FormCloseQuery() {
+    if (!btnStop->isHidden()) {
+        if (btnStop->isEnabled()) {
+            btnStopClick();
+        } else {
+            ShowNotice(this, QStringLiteral("任务正在停止，请稍候..."), QMessageBox::Warning);
+        }
+        return false;
+    }
+    lvwFileList->setColumnCount(0);
+    if (g_trdThreadProcess != nullptr) {
+        g_trdThreadProcess->Terminate();
+    }
+    if (g_trdThreadSearch != nullptr) {
+        g_trdThreadSearch->Terminate();
+    }
+    return true;
+}
+
+void TfrmResult::FormClose() {
+    if (g_frmMain != nullptr) {
+        g_frmMain->show();
+    }
+    lvwFileList->clear();
+}
+
+void TfrmResult::closeEvent(QCloseEvent* p_Event) {
+    if (!FormCloseQuery()) {
+        p_Event->ignore();
+        return;
+    }
+    FormClose();
+    p_Event->accept();
+}
+
+void TfrmResult::showEvent(QShowEvent* p_Event) {
+    QWidget::showEvent(p_Event);
+    edtDirectory->setFocus();
+}
+
+bool TfrmResult::eventFilter(QObject* p_Watched, QEvent* p_Event) {
+    if (p_Watched == lvwFileList->viewport() && p_Event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(p_Event)->button() == Qt::LeftButton) {
+        lvwFileListDblClick();
+    }
+    return QWidget::eventFilter(p_Watched, p_Event);
+}
+
+QString TfrmResult::SelectedFileName() const {
+    const QList<QTreeWidgetItem*> m_arrSelected = lvwFileList->selectedItems();
+    return m_arrSelected.isEmpty() ? QString() : m_arrSelected.first()->text(kFileNameColumn);
+}
+
+void TfrmResult::lvwFileListDblClick() {
+    if (lvwFileList->selectedItems().isEmpty()) {
+        return;
+    }
+    Shell().OpenInTextEditor(SelectedFileName());
+}
+
+void TfrmResult::pmiOpenFileClick() {
+    lvwFileListDblClick();
+}
+
+void TfrmResult::pmiOpenFileDirectoryClick() {
+    if (lvwFileList->selectedItems().isEmpty()) {
+        return;
+    }
+    Shell().ShowInFileManager(SelectedFileName());
+}
+
+void TfrmResult::btnViewLogsClick() {
+    const QString m_strFileName =
+        ToQString(LogPageFileName(ToU16String(g_strLogsDirectory), g_intCurrentPage));
+    if (QFileInfo::exists(m_strFileName)) {
+        Shell().ShowInFileManager(m_strFileName);
+    } else {
+        ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
+    }
+}
+
+void TfrmResult::btnAboutClick() {
+    if (g_doAboutBoxOpener) {
+        g_doAboutBoxOpener(g_strSoftware, g_strPlatform, g_strVersion);
+    }
+}
+
+} // namespace morvane

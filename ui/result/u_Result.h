@@ -1,0 +1,165 @@
+#pragma once
+// TfrmResult: the window in which a task runs. InitGo starts the task's two worker threads; the
+// processing thread then drives the window through UpdatePagerInfo and CheckCompleted. The window
+// pages through the task's log page files, stops the task on request, refuses to close while the
+// task runs, and hands files, their folders and log pages to outside programs.
+
+#include "u_ThreadGraveyard.h"
+
+#include <QIcon>
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+namespace morvane {
+
+class TQtListView;
+class TQtProgressBar;
+class TThreadProcess;
+class TThreadSearch;
+
+class TfrmResult : public QWidget {
+    Q_OBJECT
+
+public:
+    // Fills the About box with the three strings and shows it modally.
+    using TAboutBoxOpener = std::function<void(
+        const QString& p_strSoftware, const QString& p_strPlatform, const QString& p_strVersion)>;
+
+    // Without a parent the window is top-level with a taskbar entry of its own, also while the
+    // main window is hidden.
+    explicit TfrmResult(QWidget* p_Parent = nullptr);
+    // Stops a task that still runs and waits for its threads, serving their calls meanwhile.
+    ~TfrmResult() override;
+
+    void setSoftware(const QString& p_strSoftware);
+    void setPlatform(const QString& p_strPlatform);
+    void setVersion(const QString& p_strVersion);
+    // Shown again when this window closes.
+    void setMainWindow(QWidget* p_frmMain);
+    void setAboutBoxOpener(TAboutBoxOpener p_doAboutBoxOpener);
+
+    // Starts a task. p_strDirectory ends with the path separator; p_strSoftware is not used.
+    void InitGo(const QString& p_strSoftware, int p_intMode, const QString& p_strDirectory,
+                int p_intEncoding, const QString& p_strOldText, const QString& p_strNewText,
+                const QString& p_strExtension, bool p_IsContainSubFloder, bool p_IsMatchCase);
+
+    // The current task's log folder, without a trailing separator; empty before the first task.
+    QString logsDirectory() const { return g_strLogsDirectory; }
+
+    // The processing thread's callbacks.
+    void UpdatePagerInfo(std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
+                         std::int32_t p_intPageCount);
+    void CheckCompleted();
+
+    void ShowPagerInfo();
+    void LoadPage(std::int32_t p_intPage);
+
+    void btnFirstPageClick();
+    void btnPreviousPageClick();
+    void btnNextPageClick();
+    void btnLastPageClick();
+    void btnStopClick();
+    void btnViewLogsClick();
+    void btnAboutClick();
+    void lvwFileListDblClick();
+    void pmiOpenFileClick();
+    void pmiOpenFileDirectoryClick();
+
+    // Whether the window may close now.
+    bool FormCloseQuery();
+    // The window has been allowed to close.
+    void FormClose();
+
+signals:
+    // Emitted at the end of CheckCompleted, after the summary message.
+    void taskCompleted();
+
+protected:
+    void closeEvent(QCloseEvent* p_Event) override;
+    void showEvent(QShowEvent* p_Event) override;
+    bool eventFilter(QObject* p_Watched, QEvent* p_Event) override;
+
+private:
+    void CreateInfoPanel();
+    void CreateListPanel();
+    QWidget* CreatePagerBar();
+    void CreatePopupMenu();
+    void ConnectHandlers();
+    void RebuildColumns(std::int32_t p_intMode);
+    void MoveToPage(std::int32_t p_intPage);
+    // Lets the current task's threads go: its callbacks no longer reach the window, and the
+    // thread objects are released as soon as their bodies have returned.
+    void ReleaseTask();
+    bool IsCurrentTask(std::uint64_t p_intTaskSerial) const;
+    // The file of the selected row, or an empty text when no row is selected.
+    QString SelectedFileName() const;
+
+    QString g_strSoftware;
+    QString g_strPlatform;
+    QString g_strVersion;
+    std::int32_t g_intMode = 0;
+    QString g_strLogsDirectory;
+    std::unique_ptr<TThreadSearch> g_trdThreadSearch;
+    std::unique_ptr<TThreadProcess> g_trdThreadProcess;
+    std::uint32_t g_intBeginTime = 0;
+    std::uint32_t g_intEndTime = 0;
+    std::int32_t g_intRecordCount = 0;
+    std::int32_t g_intPageSize = 0;
+    std::int32_t g_intPageCount = 0;
+    std::int32_t g_intCurrentPage = 0;
+
+    // What the current task's threads hold of the window; let go together with them.
+    std::shared_ptr<TQtProgressBar> g_pgrProgressAdapter;
+    std::shared_ptr<TQtListView> g_lvwFileListAdapter;
+    TThreadGraveyard g_ThreadGraveyard;
+    std::uint64_t g_intTaskSerial = 0;
+    bool g_IsDestroying = false;
+    QPointer<QWidget> g_frmMain;
+    TAboutBoxOpener g_doAboutBoxOpener;
+
+    QFrame* pnlInfoContainer = nullptr;
+    QWidget* pnlInfoLabel = nullptr;
+    QLabel* lblOperate = nullptr;
+    QLabel* lblDirectory = nullptr;
+    QLabel* lblProgress = nullptr;
+    QWidget* pnlInfo = nullptr;
+    QLineEdit* edtOperate = nullptr;
+    QLineEdit* edtDirectory = nullptr;
+    QProgressBar* pgrProgress = nullptr;
+    QWidget* pnlList = nullptr;
+    QTreeWidget* lvwFileList = nullptr;
+    QWidget* pnlPagerContainer = nullptr;
+    QPushButton* btnFirstPage = nullptr;
+    QPushButton* btnPreviousPage = nullptr;
+    QPushButton* btnNextPage = nullptr;
+    QPushButton* btnLastPage = nullptr;
+    QLabel* lblCurrentPage = nullptr;
+    QLabel* lblPageCount = nullptr;
+    QLabel* lblPageSize = nullptr;
+    QLabel* lblRecordCount = nullptr;
+    QWidget* pnlViewLogs = nullptr;
+    QPushButton* btnViewLogs = nullptr;
+    QPushButton* btnStop = nullptr;
+    QPushButton* btnAbout = nullptr;
+    QMenu* ppmListView = nullptr;
+    QAction* pmiOpenFile = nullptr;
+    QAction* pmiOpenFileDirectory = nullptr;
+    QList<QIcon> iltListView;
+};
+
+} // namespace morvane

@@ -1,0 +1,33 @@
+#include "u_TaskDescription.h"
+
+#include "u_Types.h"
+
+#include <QDir>
+
+namespace morvane {
+
+QString BuildTaskDescription(std::int32_t p_intMode, const QString& p_strOldText,
+                             const QString& p_strNewText, const QString& p_strExtension,
+                             bool p_IsContainSubFloder, bool p_IsMatchCase) {
+    QString m_strText;
+    if (p_intMode == kModeReplace) {
+        m_strText = QStringLiteral("替换模式,查找[") + p_strOldText + QStringLiteral("],替换为[") +
+                    p_strNewText + QStringLiteral("],扩展名[") + p_strExtension +
+                    QStringLiteral("]");
+    } else {
+        m_strText = QStringLiteral("查找模式,查找[") + p_strOldText + QStringLiteral("],扩展名[") +
+                    p_strExtension + QStringLiteral("]");
+    }
+    m_strText +=
+        p_IsContainSubFloder ? QStringLiteral(",包含子目录") : QStringLiteral(",不包含子目录");
+    m_strText += p_IsMatchCase ? QStringLiteral(",区分大小写") : QStringLiteral(",不区分大小写");
+    return m_strText;
+}
+
+QString BuildTaskLogsDirectory(const QString& p_strProgramFolder, const QDateTime& p_StartTime) {
+    // toString with a format uses the C locale: the digits never depend on the user's settings.
+    return p_strProgramFolder + QStringLiteral("logs") + QDir::separator() +
+           p_StartTime.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+}
+
+} // namespace morvane

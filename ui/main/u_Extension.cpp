@@ -1,0 +1,92 @@
+#include "u_Extension.h"
+
+#include "u_Application.h"
+#include "u_MemoText.h"
+#include "u_ProgramFolder.h"
+#include "u_QtText.h"
+#include "u_SettingsStore.h"
+
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace morvane {
+
+TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
+    setObjectName(QStringLiteral("frmExtension"));
+    setWindowTitle(QStringLiteral("扩展名编辑"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(600, 551);
+    QFont m_WindowFont(QStringLiteral("Tahoma"));
+    m_WindowFont.setPixelSize(11);
+    setFont(m_WindowFont);
+
+    auto* m_Layout = new QVBoxLayout(this);
+    m_Layout->setContentsMargins(0, 0, 0, 0);
+    m_Layout->setSpacing(0);
+
+    auto* m_pnlExtension = new QWidget(this);
+    m_pnlExtension->setObjectName(QStringLiteral("pnlExtension"));
+    auto* m_ExtensionLayout = new QVBoxLayout(m_pnlExtension);
+    m_ExtensionLayout->setContentsMargins(5, 5, 5, 5);
+    memExtension = new QPlainTextEdit(m_pnlExtension);
+    memExtension->setObjectName(QStringLiteral("memExtension"));
+    memExtension->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memExtension->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memExtension->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memExtension->setTabChangesFocus(true);
+    QFont m_MemoFont(QStringLiteral("Tahoma"));
+    m_MemoFont.setPixelSize(12);
+    memExtension->setFont(m_MemoFont);
+    m_ExtensionLayout->addWidget(memExtension);
+    m_Layout->addWidget(m_pnlExtension, 1);
+
+    auto* m_pnlButtons = new QWidget(this);
+    m_pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
+    m_pnlButtons->setFixedHeight(57);
+    btnSave = new QPushButton(QStringLiteral("保存(&S)"), m_pnlButtons);
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnSave->setGeometry(165, 17, 75, 25);
+    btnSave->setAutoDefault(false);
+    btnCancel = new QPushButton(QStringLiteral("取消(&C)"), m_pnlButtons);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->setGeometry(360, 17, 75, 25);
+    btnCancel->setAutoDefault(false);
+    m_Layout->addWidget(m_pnlButtons);
+
+    connect(btnSave, &QPushButton::clicked, this, &TfrmExtension::btnSaveClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmExtension::btnCancelClick);
+
+    try {
+        FormCreate();
+    } catch (...) {
+        TApplication::HandleException(std::current_exception());
+    }
+}
+
+void TfrmExtension::FormCreate() {
+    const std::optional<QStringList> m_arrLines =
+        TSettingsStore(ToQString(GetProgramFolder())).LoadExtensionList();
+    if (m_arrLines) {
+        TMemoText::SetLines(memExtension, *m_arrLines);
+    }
+}
+
+void TfrmExtension::btnSaveClick() {
+    // Without "extension.ini" nothing is written: the program never creates that file.
+    TSettingsStore(ToQString(GetProgramFolder())).SaveExtensionList(TMemoText::Lines(memExtension));
+    done(kModalResultOk);
+}
+
+void TfrmExtension::btnCancelClick() {
+    done(kModalResultCancel);
+}
+
+void TfrmExtension::reject() {
+    done(kModalResultCancel);
+}
+
+} // namespace morvane

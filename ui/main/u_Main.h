@@ -1,0 +1,128 @@
+#pragma once
+// TfrmMain: the main window, where a task is set up. It loads the settings when it is created,
+// checks the input on Go, hands the task on through its task starter and hides itself; closing
+// it saves the settings and ends the program.
+
+#include <QWidget>
+
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace morvane {
+
+class TLinkLabel;
+class TfrmAbout;
+class TfrmExtension;
+struct TGoTask;
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    // Hands an accepted task to the result window: the main window's caption, then the task.
+    using TTaskStarter = std::function<void(const QString& p_strCaption, const TGoTask& p_Task)>;
+    // Starts the removal of old task log folders in the given logs folder.
+    using TLogsCleanUpStarter = std::function<void(const QString& p_strLogsFileDirectory)>;
+
+    static constexpr int kMinOuterWidth = 750;
+    // Where btnCheckAll keeps its toggle: "1" checks every item next, "-1" clears them.
+    static constexpr const char* kCheckAllHint = "hint";
+    static constexpr int kMinOuterHeight = 600;
+
+    explicit TfrmMain(QWidget* p_Parent = nullptr);
+
+    // The product texts of captions and the About box.
+    static QString Software();
+    static QString Platform();
+    static QString Version();
+
+    void setTaskStarter(TTaskStarter p_doTaskStarter);
+    void setLogsCleanUpStarter(TLogsCleanUpStarter p_doLogsCleanUpStarter);
+    void setExtensionWindow(TfrmExtension* p_frmExtension);
+    void setAboutWindow(TfrmAbout* p_frmAbout);
+
+    int Mode() const { return g_intMode; }
+
+    void FormCreate();
+    void FormClose();
+    void FormResize();
+    void btnReplaceModeClick();
+    void btnFindModeClick();
+    void btnBrowseClick();
+    void btnCheckAllClick();
+    void btnEditExtClick();
+    void btnAboutClick();
+    void btnGoClick();
+    void lblWebsiteClick();
+    void lblWebsiteMouseEnter();
+    void lblWebsiteMouseLeave();
+
+    void AddDirectoryHistory(const QString& p_strDirectory);
+    void LoadExtensionList();
+
+signals:
+    // After the settings were saved (or failed to save) on close: the program ends.
+    void formClosed();
+
+protected:
+    void closeEvent(QCloseEvent* p_Event) override;
+    void resizeEvent(QResizeEvent* p_Event) override;
+    bool eventFilter(QObject* p_Watched, QEvent* p_Event) override;
+
+private:
+    void BuildPages();
+    QWidget* BuildDirectory(QWidget* p_pnlParent);
+    QWidget* BuildTask(QWidget* p_pnlParent);
+    QWidget* BuildOptions(QWidget* p_pnlParent);
+    QWidget* BuildFileExt(QWidget* p_pnlParent);
+    void BuildButtons();
+
+    void LoadSettings();
+    void SetMode(int p_intMode);
+    QStringList CheckedItems() const;
+    void SetAllChecked(bool p_IsChecked);
+    void AddExtensionItem(const QString& p_strItem);
+    static QString ProgramFolder();
+
+    int g_intMode = 1;
+    TTaskStarter g_doTaskStarter;
+    TLogsCleanUpStarter g_doLogsCleanUpStarter;
+    TfrmExtension* g_frmExtension = nullptr;
+    TfrmAbout* g_frmAbout = nullptr;
+
+    QWidget* pnlPages = nullptr;
+    QPushButton* btnReplaceMode = nullptr;
+    QPushButton* btnFindMode = nullptr;
+    QWidget* pnlWebsite = nullptr;
+    TLinkLabel* lblWebsite = nullptr;
+    QWidget* pnlButtons = nullptr;
+    QPushButton* btnAbout = nullptr;
+    QPushButton* btnGo = nullptr;
+    QListWidget* clbFileExtList = nullptr;
+    QPushButton* btnCheckAll = nullptr;
+    QPushButton* btnEditExt = nullptr;
+    QWidget* pnlDirectoryContent = nullptr;
+    QComboBox* drpDirectory = nullptr;
+    QPushButton* btnBrowse = nullptr;
+    QComboBox* drpFileEncoding = nullptr;
+    QGroupBox* gbxOptions = nullptr;
+    QCheckBox* chkIncSubDirectory = nullptr;
+    QCheckBox* chkIsMatchCase = nullptr;
+    QCheckBox* chkDeleteLogsFile = nullptr;
+    QWidget* pnlTask = nullptr;
+    QWidget* pnlTaskReplace = nullptr;
+    QWidget* pnlTaskFindLabel = nullptr;
+    QWidget* pnlTaskReplaceLabel = nullptr;
+    QLabel* lblTaskFindLabel = nullptr;
+    QLabel* lblTaskReplaceLabel = nullptr;
+    QPlainTextEdit* memFindText = nullptr;
+    QPlainTextEdit* memReplaceText = nullptr;
+};
+
+} // namespace morvane

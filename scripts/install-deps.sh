@@ -4,10 +4,12 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libicu-dev libgtest-dev libgmock-dev
-          qt6-base-dev qt6-base-dev-tools libgl-dev clang-format xvfb xauth)
-if [[ "${1:-}" == "--bench" ]]; then
-    packages+=(ripgrep hyperfine sed grep findutils time)
-fi
+          qt6-base-dev qt6-base-dev-tools libgl-dev clang-format xvfb xauth dbus-daemon)
+case "${1:-}" in
+--bench) packages+=(ripgrep sed grep findutils time python3) ;;
+# The windows are in Chinese: without a CJK font every caption would show as boxes.
+--run) packages+=(fonts-wqy-zenhei) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

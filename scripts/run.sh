@@ -3,7 +3,7 @@
 # settings and task logs beside the executable, so run it from a folder you can write to).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-"$(pwd)/scripts/install-deps.sh"
+"$(pwd)/scripts/install-deps.sh" --run
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMORVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build build/release -j"$(nproc)"
 exe=build/release/ui/main/morvane

@@ -91,7 +91,9 @@ TDirectoryListing::TDirectoryListing(const std::string& p_strNativeDirectory) {
     g_Dir = fdopendir(m_intFd);
     if (g_Dir == nullptr) {
         close(m_intFd);
+        return;
     }
+    g_intFd = m_intFd;
 }
 
 TDirectoryListing::~TDirectoryListing() {
@@ -104,16 +106,20 @@ bool TDirectoryListing::IsOpen() const {
     return g_Dir != nullptr;
 }
 
+int TDirectoryListing::DirectoryFd() const {
+    return g_intFd;
+}
+
 bool TDirectoryListing::Next() {
-    if (g_Dir == nullptr) {
+    if (g_Dir == nullptr || g_IsEnded) {
         return false;
     }
     for (;;) {
         // readdir gives NULL both at the end and on failure: either way the listing has ended.
+        // The folder stays open for DirectoryFd until the object goes.
         const dirent* m_Entry = readdir(g_Dir);
         if (m_Entry == nullptr) {
-            closedir(g_Dir);
-            g_Dir = nullptr;
+            g_IsEnded = true;
             return false;
         }
         if (IsDotOrDotDot(m_Entry->d_name)) {

@@ -36,6 +36,12 @@ public:
     // Anything that is not a folder (regular file, FIFO, socket, device) counts as a file.
     bool IsDirectory() const { return g_IsDirectory; }
 
+#ifndef _WIN32
+    // The listed folder's descriptor, valid while this object lives (also after the last entry),
+    // for opening entries relative to it; -1 when the folder could not be listed.
+    int DirectoryFd() const;
+#endif
+
 private:
 #ifdef _WIN32
     HANDLE g_hFind = INVALID_HANDLE_VALUE;
@@ -43,6 +49,9 @@ private:
     bool g_IsFirstPending = false; // FindFirstFileW has already delivered an entry
 #else
     DIR* g_Dir = nullptr;
+    int g_intFd = -1; // the folder's descriptor, owned by g_Dir; kept apart so that other
+                      // threads may read it while the listing goes on
+    bool g_IsEnded = false;
 #endif
     std::string g_strEntryName;
     bool g_IsDirectory = false;

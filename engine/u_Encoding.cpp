@@ -23,20 +23,19 @@ constexpr std::string_view kUtf16BEMark = "\xFE\xFF"sv;
 // Detection looks at this many leading bytes for a mark, or at 2 when the file is shorter.
 constexpr std::size_t kMarkProbeSize = 4;
 
-// Strict UTF-8 checking in slices keeps the scratch text small however large the file is.
-constexpr std::size_t kValidationSliceSize = 64 * 1024;
-
+// Four words at a time, tested together: large files are mostly long runs of ASCII.
 bool HasHighByte(std::string_view p_strBytes) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
     const char* m_Source = p_strBytes.data();
     std::size_t m_intLeft = p_strBytes.size();
-    while (m_intLeft >= 8) {
-        std::uint64_t m_intWord;
-        std::memcpy(&m_intWord, m_Source, sizeof m_intWord);
-        if ((m_intWord & 0x8080808080808080ULL) != 0) {
+    while (m_intLeft >= 32) {
+        std::uint64_t m_arrWords[4];
+        std::memcpy(m_arrWords, m_Source, sizeof m_arrWords);
+        if (((m_arrWords[0] | m_arrWords[1] | m_arrWords[2] | m_arrWords[3]) & kHighBits) != 0) {
             return true;
         }
-        m_Source += 8;
-        m_intLeft -= 8;
+        m_Source += 32;
+        m_intLeft -= 32;
     }
     for (; m_intLeft > 0; --m_intLeft, ++m_Source) {
         if ((static_cast<unsigned char>(*m_Source) & 0x80U) != 0) {
@@ -44,32 +43,6 @@ bool HasHighByte(std::string_view p_strBytes) {
         }
     }
     return false;
-}
-
-bool IsContinuationByte(char p_intByte) {
-    return (static_cast<unsigned char>(p_intByte) & 0xC0U) == 0x80U;
-}
-
-// Whether the bytes are well-formed UTF-8. Slices end just before a byte that can begin a
-// sequence, so no well-formed sequence is ever cut; a run of more than three continuation bytes,
-// which may be cut anywhere, is ill-formed on either side of the cut.
-bool IsWellFormedUtf8(std::string_view p_strBytes) {
-    thread_local std::u16string t_strScratch;
-    while (!p_strBytes.empty()) {
-        std::size_t m_intSliceSize = p_strBytes.size();
-        if (m_intSliceSize > kValidationSliceSize) {
-            m_intSliceSize = kValidationSliceSize;
-            for (int m_intStep = 0; m_intStep < 3 && IsContinuationByte(p_strBytes[m_intSliceSize]);
-                 ++m_intStep) {
-                --m_intSliceSize;
-            }
-        }
-        if (!DecodeUtf8Strict(p_strBytes.substr(0, m_intSliceSize), t_strScratch)) {
-            return false;
-        }
-        p_strBytes.remove_prefix(m_intSliceSize);
-    }
-    return true;
 }
 
 std::string_view WithoutMark(std::string_view p_strBytes, std::string_view p_strMark) {

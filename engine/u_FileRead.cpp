@@ -116,48 +116,51 @@ std::int64_t ModifiedNs(const struct stat& p_Stat) {
            p_Stat.st_mtim.tv_nsec;
 }
 
-class TFdGuard {
-public:
-    explicit TFdGuard(int p_intFd) : g_intFd(p_intFd) {}
-    // Nothing was written through the descriptor, so a failed close loses nothing.
-    ~TFdGuard() { FileSystemOps().Close(g_intFd); }
-    TFdGuard(const TFdGuard&) = delete;
-    TFdGuard& operator=(const TFdGuard&) = delete;
-
-private:
-    int g_intFd;
-};
-
 } // namespace
 
-void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
-                   TFileIdentity& p_Identity) {
+TFileReader::TFileReader(int p_intDirectoryFd, const char* p_strName) {
     TFileSystemOps& m_Ops = FileSystemOps();
     // O_NONBLOCK: opening a FIFO without a writer, or a device, must not hang the task.
-    const int m_intFd = m_Ops.OpenAt(AT_FDCWD, p_strNativePath.c_str(),
-                                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
-    if (m_intFd < 0) {
+    g_intFd = m_Ops.OpenAt(p_intDirectoryFd, p_strName,
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    if (g_intFd < 0) {
         ThrowSystemError(errno);
     }
-    TFdGuard m_Guard(m_intFd);
     struct stat m_Before {};
-    if (m_Ops.Fstat(m_intFd, &m_Before) != 0) {
-        ThrowSystemError(errno);
+    if (m_Ops.Fstat(g_intFd, &m_Before) != 0) {
+        const int m_intError = errno;
+        m_Ops.Close(g_intFd);
+        ThrowSystemError(m_intError);
     }
     if (!S_ISREG(m_Before.st_mode)) {
+        m_Ops.Close(g_intFd);
         throw TEngineError(kNotRegularMessage);
     }
-    const auto m_intSize = static_cast<std::uint64_t>(m_Before.st_size);
-    if (m_intSize > kMaxProcessedFileSize) {
+    g_intSize = static_cast<std::uint64_t>(m_Before.st_size);
+    if (g_intSize > kMaxProcessedFileSize) {
+        m_Ops.Close(g_intFd);
         throw TEngineError(kTooLargeMessage);
     }
-    // One byte of room beyond the size tells a file that grew from one that ended.
-    p_strBytes.clear();
-    p_strBytes.resize(static_cast<std::size_t>(m_intSize) + 1);
+    g_Before.g_intDevice = static_cast<std::uint64_t>(m_Before.st_dev);
+    g_Before.g_intInode = static_cast<std::uint64_t>(m_Before.st_ino);
+    g_Before.g_intSize = g_intSize;
+    g_Before.g_intModifiedNs = ModifiedNs(m_Before);
+    g_Before.g_intMode = static_cast<std::uint32_t>(m_Before.st_mode);
+    g_Before.g_intUid = static_cast<std::uint32_t>(m_Before.st_uid);
+    g_Before.g_intGid = static_cast<std::uint32_t>(m_Before.st_gid);
+}
+
+// Nothing was written through the descriptor, so a failed close loses nothing.
+TFileReader::~TFileReader() {
+    FileSystemOps().Close(g_intFd);
+}
+
+std::size_t TFileReader::ReadAt(std::uint64_t p_intOffset, char* p_Buffer, std::size_t p_intCount) {
     std::size_t m_intDone = 0;
-    while (m_intDone < p_strBytes.size()) {
-        const std::size_t m_intWant = std::min(p_strBytes.size() - m_intDone, kMaxTransfer);
-        const ssize_t m_intGot = m_Ops.Read(m_intFd, p_strBytes.data() + m_intDone, m_intWant);
+    while (m_intDone < p_intCount) {
+        const ssize_t m_intGot = FileSystemOps().PRead(
+            g_intFd, p_Buffer + m_intDone, std::min(p_intCount - m_intDone, kMaxTransfer),
+            static_cast<off_t>(p_intOffset + m_intDone));
         if (m_intGot < 0) {
             if (errno == EINTR) {
                 continue;
@@ -169,23 +172,65 @@ void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
         }
         m_intDone += static_cast<std::size_t>(m_intGot);
     }
+    return m_intDone;
+}
+
+void TFileReader::ReadWhole(std::string& p_strBytes, TFileIdentity& p_Identity) {
+    // One byte of room beyond the size tells a file that grew from one that ended.
+    p_strBytes.resize(static_cast<std::size_t>(g_intSize) + 1);
+    p_strBytes.resize(ReadWholeInto(p_strBytes.data(), p_Identity));
+}
+
+std::size_t TFileReader::ReadWholeInto(char* p_Buffer, TFileIdentity& p_Identity) {
+    TFileSystemOps& m_Ops = FileSystemOps();
+    const std::uint64_t m_intSize = g_intSize;
+    const std::size_t m_intRoom = static_cast<std::size_t>(m_intSize) + 1;
+    std::size_t m_intDone = 0;
+    while (m_intDone < m_intRoom) {
+        const std::size_t m_intWant = std::min(m_intRoom - m_intDone, kMaxTransfer);
+        const ssize_t m_intGot = m_Ops.Read(g_intFd, p_Buffer + m_intDone, m_intWant);
+        if (m_intGot < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowSystemError(errno);
+        }
+        if (m_intGot == 0) {
+            break;
+        }
+        m_intDone += static_cast<std::size_t>(m_intGot);
+        // All the size promised has come and the spare byte did not fill: the file ended, or
+        // grew after this read, which the second fstat below sees. Asking again only to be told
+        // "end of file" would cost a call per file.
+        if (m_intDone >= m_intSize && m_intDone < m_intRoom) {
+            break;
+        }
+    }
     struct stat m_After {};
-    if (m_Ops.Fstat(m_intFd, &m_After) != 0) {
+    if (m_Ops.Fstat(g_intFd, &m_After) != 0) {
         ThrowSystemError(errno);
     }
     if (m_intDone != m_intSize || static_cast<std::uint64_t>(m_After.st_size) != m_intSize ||
-        ModifiedNs(m_After) != ModifiedNs(m_Before)) {
+        ModifiedNs(m_After) != g_Before.g_intModifiedNs) {
         throw TEngineError(kChangedWhileReadMessage);
     }
-    p_strBytes.resize(m_intDone);
-    p_Identity = TFileIdentity{};
-    p_Identity.g_intDevice = static_cast<std::uint64_t>(m_Before.st_dev);
-    p_Identity.g_intInode = static_cast<std::uint64_t>(m_Before.st_ino);
-    p_Identity.g_intSize = m_intSize;
-    p_Identity.g_intModifiedNs = ModifiedNs(m_Before);
-    p_Identity.g_intMode = static_cast<std::uint32_t>(m_Before.st_mode);
-    p_Identity.g_intUid = static_cast<std::uint32_t>(m_Before.st_uid);
-    p_Identity.g_intGid = static_cast<std::uint32_t>(m_Before.st_gid);
+    p_Identity = g_Before;
+    return m_intDone;
+}
+
+void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
+                   TFileIdentity& p_Identity) {
+    ReadWholeFileAt(AT_FDCWD, p_strNativePath.c_str(), p_strBytes, p_Identity);
+}
+
+void ReadWholeFileAt(int p_intDirectoryFd, const char* p_strName, std::string& p_strBytes,
+                     TFileIdentity& p_Identity,
+                     const std::function<void(std::uint64_t p_intSize)>& p_doBeforeRead) {
+    TFileReader m_Reader(p_intDirectoryFd, p_strName);
+    if (p_doBeforeRead) {
+        p_doBeforeRead(m_Reader.Size());
+    }
+    m_Reader.ReadWhole(p_strBytes, p_Identity);
 }
 
 #endif

@@ -104,6 +104,11 @@ ssize_t TFileSystemOps::Read(int p_intFd, void* p_Buffer, std::size_t p_intCount
     return ::read(p_intFd, p_Buffer, p_intCount);
 }
 
+ssize_t TFileSystemOps::PRead(int p_intFd, void* p_Buffer, std::size_t p_intCount,
+                              off_t p_intOffset) {
+    return ::pread(p_intFd, p_Buffer, p_intCount, p_intOffset);
+}
+
 ssize_t TFileSystemOps::Write(int p_intFd, const void* p_Buffer, std::size_t p_intCount) {
     return ::write(p_intFd, p_Buffer, p_intCount);
 }

@@ -42,6 +42,7 @@ public:
     // error number as posix_fallocate does, without touching errno.
     virtual int OpenAt(int p_intDirFd, const char* p_strPath, int p_intFlags, mode_t p_intMode);
     virtual ssize_t Read(int p_intFd, void* p_Buffer, std::size_t p_intCount);
+    virtual ssize_t PRead(int p_intFd, void* p_Buffer, std::size_t p_intCount, off_t p_intOffset);
     virtual ssize_t Write(int p_intFd, const void* p_Buffer, std::size_t p_intCount);
     virtual int PosixFallocate(int p_intFd, off_t p_intOffset, off_t p_intLength);
     virtual int FdataSync(int p_intFd);

@@ -211,6 +211,66 @@ std::string Utf16ToUtf8(std::u16string_view p_strText) {
     return m_strBytes;
 }
 
+// The same ranges as DecodeUtf8, without output: a file's well-formedness is asked for far more
+// often than its text, and large files are mostly long runs of ASCII.
+bool IsWellFormedUtf8(std::string_view p_strBytes) {
+    const auto* m_Source = reinterpret_cast<const unsigned char*>(p_strBytes.data());
+    const unsigned char* const m_SourceEnd = m_Source + p_strBytes.size();
+    while (m_Source < m_SourceEnd) {
+        while (m_SourceEnd - m_Source >= 16) {
+            std::uint64_t m_intFirst;
+            std::uint64_t m_intSecond;
+            std::memcpy(&m_intFirst, m_Source, sizeof m_intFirst);
+            std::memcpy(&m_intSecond, m_Source + 8, sizeof m_intSecond);
+            if (((m_intFirst | m_intSecond) & kHighBitsOfEightBytes) != 0) {
+                break;
+            }
+            m_Source += 16;
+        }
+        if (m_Source == m_SourceEnd) {
+            break;
+        }
+        const unsigned char m_intLead = *m_Source;
+        if (m_intLead < 0x80) {
+            ++m_Source;
+            continue;
+        }
+        std::ptrdiff_t m_intLength;
+        unsigned char m_intSecondLow = 0x80;
+        unsigned char m_intSecondHigh = 0xBF;
+        if (m_intLead >= 0xC2 && m_intLead <= 0xDF) {
+            m_intLength = 2;
+        } else if (m_intLead >= 0xE0 && m_intLead <= 0xEF) {
+            m_intLength = 3;
+            if (m_intLead == 0xE0) {
+                m_intSecondLow = 0xA0;
+            } else if (m_intLead == 0xED) {
+                m_intSecondHigh = 0x9F;
+            }
+        } else if (m_intLead >= 0xF0 && m_intLead <= 0xF4) {
+            m_intLength = 4;
+            if (m_intLead == 0xF0) {
+                m_intSecondLow = 0x90;
+            } else if (m_intLead == 0xF4) {
+                m_intSecondHigh = 0x8F;
+            }
+        } else {
+            return false;
+        }
+        if (m_SourceEnd - m_Source < m_intLength || m_Source[1] < m_intSecondLow ||
+            m_Source[1] > m_intSecondHigh) {
+            return false;
+        }
+        for (std::ptrdiff_t m_intIndex = 2; m_intIndex < m_intLength; ++m_intIndex) {
+            if (!IsContinuationByte(m_Source[m_intIndex])) {
+                return false;
+            }
+        }
+        m_Source += m_intLength;
+    }
+    return true;
+}
+
 bool DecodeUtf8Strict(std::string_view p_strBytes, std::u16string& p_strText) {
     return DecodeUtf8<false>(p_strBytes, p_strText);
 }

@@ -2,13 +2,16 @@
 
 #include "u_DirectoryListing.h"
 #include "u_ExtensionFilter.h"
-#include "u_LineModel.h"
 #include "u_LogPage.h"
-#include "u_SafeRewrite.h"
 #include "u_TextConvert.h"
-#include "u_TextMatch.h"
 
 #include <exception>
+#include <thread>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
 #include <utility>
 
 namespace morvane {
@@ -16,6 +19,21 @@ namespace morvane {
 namespace {
 
 constexpr std::int32_t kPageSize = 5000;
+// Rewrites side by side: enough for the disk to confirm many in one go, few enough that a stop
+// leaves little to finish.
+constexpr std::size_t kRewriteThreads = 16;
+constexpr std::size_t kMaxRewritesInFlight = 16;
+// New content held for rewrites not yet done; a single larger file is still taken alone.
+constexpr std::size_t kMaxRewriteBytesInFlight = std::size_t{32} << 20;
+// Records that wait for an older file's rewrite.
+constexpr std::size_t kMaxPendingRecords = 256;
+// Files met and not handled yet: how far reading runs ahead of the walk's handling.
+constexpr std::size_t kMaxQueuedFiles = 128;
+
+std::size_t ReaderThreadCount() {
+    const unsigned m_intCores = std::thread::hardware_concurrency();
+    return m_intCores < 2 ? 2 : (m_intCores > 4 ? 4 : m_intCores);
+}
 const std::u16string kStatusSuccess = u"成功";
 const std::u16string kStatusFailure = u"失败";
 
@@ -31,7 +49,8 @@ TThreadProcess::TThreadProcess(std::int32_t p_intMode, std::u16string p_strLogsD
       // From here on the find text arrives at ProcessFile already folded when case is ignored.
       g_strOldText(p_IsMatchCase ? std::move(p_strOldText) : AsciiUpperCase(p_strOldText)),
       g_strNewText(std::move(p_strNewText)), g_strExtension(AsciiUpperCase(p_strExtension)),
-      g_IsContainSubFloder(p_IsContainSubFloder), g_IsMatchCase(p_IsMatchCase) {
+      g_IsContainSubFloder(p_IsContainSubFloder), g_IsMatchCase(p_IsMatchCase),
+      g_RawPrefilter(g_strOldText, g_IsMatchCase) {
     SetPriority(TThreadPriority::Highest);
     SetFreeOnTerminate(false);
 }
@@ -53,12 +72,43 @@ void TThreadProcess::Execute() {
     g_intLogsFilePosition = 0;
     g_arrProcessLogs.clear();
     g_arrProcessLogs.reserve(static_cast<std::size_t>(g_intPageSize));
+    g_HandOffBatch = THandOffBatch(g_doHandOffClock);
+    g_ProgressThrottle = THandOffThrottle(g_doHandOffClock);
+    g_intPublishedPosition = 0;
+    g_intHandedPosition = 0;
+    g_arrPendingRecords.clear();
+    if (g_intMode == kModeReplace) {
+        g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads);
+    }
+    TReadAheadTask m_ReadAheadTask;
+    m_ReadAheadTask.g_RawPrefilter = &g_RawPrefilter;
+    m_ReadAheadTask.g_intEncoding = g_intEncoding;
+    m_ReadAheadTask.g_strOldText = &g_strOldText;
+    m_ReadAheadTask.g_strNewText = &g_strNewText;
+    m_ReadAheadTask.g_IsMatchCase = g_IsMatchCase;
+    m_ReadAheadTask.g_IsReplacing = g_intMode == kModeReplace;
+    g_ReadAhead = std::make_unique<TReadAhead>(ReaderThreadCount(), m_ReadAheadTask,
+                                               g_intReadAheadByteBudget);
+    g_arrQueuedFiles.clear();
+    g_IsWalkEnding = false;
+#ifndef _WIN32
+    struct stat m_LogFolder {};
+    g_IsLogFolderKnown = stat(Utf16ToUtf8(g_strLogsDirectory).c_str(), &m_LogFolder) == 0;
+    g_intLogFolderDevice = static_cast<std::uint64_t>(m_LogFolder.st_dev);
+    g_intLogFolderInode = static_cast<std::uint64_t>(m_LogFolder.st_ino);
+#endif
 
     // An error that escapes the walk (a page that cannot be written, a failed hand-off) must
     // still end the task with the completion callback: the result window leaves its running
     // state only through it.
     try {
         ProcessDirectory(Utf16ToUtf8(g_strDirectory), g_strDirectory);
+        HandleQueuedFiles(true);
+        // Files begun are finished and recorded, after a stop too.
+        MakePendingRecords(true);
+        // Rows before the page that holds them, and the final position before the completion
+        // callback, as if every call had been handed over on its own.
+        FlushHandOffs();
         if (!g_arrProcessLogs.empty()) {
             WriteLogPage(g_intPageCount);
         }
@@ -68,10 +118,12 @@ void TThreadProcess::Execute() {
         AbandonTask(u"Unknown error");
     }
 
+    // Files read ahead but never handled (after a stop or an error) are dropped unseen.
+    g_arrQueuedFiles.clear();
+    g_ReadAhead.reset();
+    g_RewritePool.reset();
+    g_arrPendingRecords.clear();
     std::vector<std::u16string>().swap(g_arrProcessLogs);
-    std::string().swap(g_strFileBytes);
-    std::u16string().swap(g_DecodedText.g_strText);
-    std::u16string().swap(g_strText);
 
     g_IsCompleted.store(true);
     if (g_doCheckCompletedCallBackProcedure) {
@@ -81,6 +133,36 @@ void TThreadProcess::Execute() {
 
 void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
     g_strErrorMessage = p_strErrorMessage.empty() ? u"Unknown error" : p_strErrorMessage;
+    // Rewrites already begun still end, and are counted and logged, but nothing more is handed
+    // to the user interface or written as a full page: that may be what failed.
+    while (!g_arrPendingRecords.empty()) {
+        TPendingRecord m_Record = std::move(g_arrPendingRecords.front());
+        g_arrPendingRecords.pop_front();
+        if (m_Record.g_IsRewrite) {
+            const TRewriteOutcome m_Outcome = g_RewritePool->TakeFront();
+            m_Record.g_IsSucceeded = m_Outcome.g_IsSucceeded;
+            m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(m_Outcome.g_strErrorMessage);
+        }
+        ++g_intMatchingFileCount;
+        if (g_intMode == kModeReplace) {
+            ++(m_Record.g_IsSucceeded ? g_intReplaceSuccessFileCount
+                                      : g_intReplaceFailureFileCount);
+        }
+        ++g_intListViewFilePosition;
+        ++g_intLogsFilePosition;
+        g_arrProcessLogs.push_back(
+            BuildLogLine(g_intMode, g_intLogsFilePosition,
+                         m_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
+                         GetEncodingName(m_Record.g_intEncoding), m_Record.g_strFileName,
+                         m_Record.g_strErrorMessage));
+    }
+    // Calls queued before the error still reach the user interface; when the error came from a
+    // hand-off, its batch is gone and nothing is tried twice.
+    try {
+        FlushHandOffs();
+    } catch (...) {
+        // The first error is the one reported.
+    }
     if (g_arrProcessLogs.empty()) {
         return;
     }
@@ -96,14 +178,16 @@ void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
 
 void TThreadProcess::ProcessDirectory(const std::string& p_strNativeDirectory,
                                       const std::u16string& p_strDirectory) {
-    if (g_IsStoped.load()) {
+    if (g_IsStoped.load() || g_IsWalkEnding) {
         return;
     }
-    TDirectoryListing m_Listing(p_strNativeDirectory);
+    // Shared with the files read ahead, which open their names relative to the listed folder:
+    // the path is not looked up again for each, and the folder stays open until they are read.
+    const auto m_Listing = std::make_shared<TDirectoryListing>(p_strNativeDirectory);
     if (g_intMode != kModeReplace) {
-        while (m_Listing.Next()) {
-            if (!ProcessDirectoryEntry(p_strNativeDirectory, p_strDirectory, m_Listing.EntryName(),
-                                       m_Listing.IsDirectory())) {
+        while (m_Listing->Next()) {
+            if (!ProcessDirectoryEntry(m_Listing, p_strNativeDirectory, p_strDirectory,
+                                       m_Listing->EntryName(), m_Listing->IsDirectory())) {
                 break;
             }
         }
@@ -114,95 +198,200 @@ void TThreadProcess::ProcessDirectory(const std::string& p_strNativeDirectory,
     // replace mode the folder's entries are taken first, in the listing's order, and handled
     // afterwards.
     std::vector<std::pair<std::string, bool>> m_arrEntries;
-    while (m_Listing.Next()) {
-        m_arrEntries.emplace_back(m_Listing.EntryName(), m_Listing.IsDirectory());
+    while (m_Listing->Next()) {
+        m_arrEntries.emplace_back(m_Listing->EntryName(), m_Listing->IsDirectory());
     }
     for (const auto& [m_strEntryName, m_IsDirectory] : m_arrEntries) {
-        if (!ProcessDirectoryEntry(p_strNativeDirectory, p_strDirectory, m_strEntryName,
+        if (!ProcessDirectoryEntry(m_Listing, p_strNativeDirectory, p_strDirectory, m_strEntryName,
                                    m_IsDirectory)) {
             break;
         }
     }
 }
 
-bool TThreadProcess::ProcessDirectoryEntry(const std::string& p_strNativeDirectory,
-                                           const std::u16string& p_strDirectory,
-                                           const std::string& p_strEntryName, bool p_IsDirectory) {
+bool TThreadProcess::ProcessDirectoryEntry(
+    const std::shared_ptr<const TDirectoryListing>& p_Listing,
+    const std::string& p_strNativeDirectory, const std::u16string& p_strDirectory,
+    const std::string& p_strEntryName, bool p_IsDirectory) {
     if (p_IsDirectory) {
         if (g_IsContainSubFloder) {
+            // The task's own pages appear in its log folder as records are made: that folder is
+            // listed only once every file met before it has been handled, as without reading
+            // ahead.
+            if (IsTaskLogFolder(*p_Listing, p_strEntryName, p_strDirectory)) {
+                HandleQueuedFiles(true);
+            }
             ProcessDirectory(p_strNativeDirectory + p_strEntryName + '/',
                              p_strDirectory + Utf8ToUtf16Lenient(p_strEntryName) + u'/');
         }
     } else {
-        ++g_intSearchFileCount;
-        UpdateProgressPosition(g_intSearchFileCount);
-        const std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
-        if (PassesExtensionFilter(m_strName, g_strExtension)) {
-            g_strNativeFileName.assign(p_strNativeDirectory).append(p_strEntryName);
-            g_strFileName.assign(p_strDirectory).append(m_strName);
-            ProcessFile(g_intMode, g_strNativeFileName, g_strFileName, g_intEncoding, g_strOldText,
-                        g_strNewText, g_IsMatchCase);
+        std::shared_ptr<TReadJob> m_Job;
+        std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
+        // A forced code out of range reads no file at all.
+        const bool m_IsReadable =
+            g_intEncoding == kEncodingAuto ||
+            (g_intEncoding >= kEncodingAnsi && g_intEncoding <= kEncodingUtf16LE);
+        if (m_IsReadable && PassesExtensionFilter(m_strName, g_strExtension)) {
+            m_Job = std::make_shared<TReadJob>();
+            m_Job->g_Folder = p_Listing;
+            m_Job->g_strEntryName = p_strEntryName;
+            m_Job->g_strNativeFileName = p_strNativeDirectory + p_strEntryName;
+            m_Job->g_strFileName = p_strDirectory + m_strName;
+            g_ReadAhead->Submit(m_Job);
         }
+        g_arrQueuedFiles.push_back(std::move(m_Job));
+        HandleQueuedFiles(false);
     }
-    return !g_IsStoped.load();
+    return !g_IsWalkEnding && !g_IsStoped.load();
 }
 
-void TThreadProcess::ProcessFile(std::int32_t p_intMode, const std::string& p_strNativeFileName,
-                                 const std::u16string& p_strFileName, std::int32_t p_intEncoding,
-                                 const std::u16string& p_strOldText,
-                                 const std::u16string& p_strNewText, bool p_IsMatchCase) {
-    if (p_intEncoding != kEncodingAuto &&
-        (p_intEncoding < kEncodingAnsi || p_intEncoding > kEncodingUtf16LE)) {
-        return;
+bool TThreadProcess::IsTaskLogFolder(const TDirectoryListing& p_Listing,
+                                     const std::string& p_strEntryName,
+                                     const std::u16string& p_strDirectory) const {
+#ifdef _WIN32
+    (void)p_Listing;
+    std::u16string m_strFolder = p_strDirectory + Utf8ToUtf16Lenient(p_strEntryName);
+    return AsciiUpperCase(m_strFolder) == AsciiUpperCase(g_strLogsDirectory);
+#else
+    (void)p_strDirectory;
+    if (!g_IsLogFolderKnown || p_Listing.DirectoryFd() < 0) {
+        return false;
     }
-    TEncodingCode m_intEncoding = kEncodingAuto;
-    // Whatever goes wrong before the match test only means this file is not processed: it is
-    // neither reported nor counted.
-    try {
-        ReadWholeFile(p_strNativeFileName, g_strFileBytes, g_FileIdentity);
-        m_intEncoding = p_intEncoding != kEncodingAuto
-                            ? static_cast<TEncodingCode>(p_intEncoding)
-                            : DetectEncoding(g_strFileBytes, p_strFileName);
-        if (m_intEncoding < kEncodingAnsi || m_intEncoding > kEncodingUtf16LE) {
-            return;
-        }
-        if (!DecodeFileBytes(m_intEncoding, g_strFileBytes, g_DecodedText)) {
-            return;
-        }
-        g_strText = NormalizeLineBreaks(g_DecodedText.g_strText);
-        if (g_strText.empty() || !ContainsFindText(g_strText, p_strOldText, p_IsMatchCase)) {
-            return;
-        }
-    } catch (const std::exception&) {
-        return;
-    }
+    struct stat m_Folder {};
+    return fstatat(p_Listing.DirectoryFd(), p_strEntryName.c_str(), &m_Folder,
+                   AT_SYMLINK_NOFOLLOW) == 0 &&
+           static_cast<std::uint64_t>(m_Folder.st_dev) == g_intLogFolderDevice &&
+           static_cast<std::uint64_t>(m_Folder.st_ino) == g_intLogFolderInode;
+#endif
+}
 
-    ++g_intMatchingFileCount;
+void TThreadProcess::HandleQueuedFiles(bool p_IsDraining) {
+    while (!g_arrQueuedFiles.empty()) {
+        // The stop is honoured between two files handled, as a walk without reading ahead
+        // would: the file being handled is finished, no later one is begun.
+        if (g_IsStoped.load()) {
+            g_IsWalkEnding = true;
+        }
+        if (g_IsWalkEnding) {
+            // After a stop the files met later were never met, as far as the task goes.
+            g_ReadAhead->DropQueued();
+            g_arrQueuedFiles.clear();
+            return;
+        }
+        const std::shared_ptr<TReadJob>& m_Front = g_arrQueuedFiles.front();
+        if (!p_IsDraining && m_Front && !g_ReadAhead->IsDone(*m_Front)) {
+            if (g_arrQueuedFiles.size() < kMaxQueuedFiles) {
+                return;
+            }
+            // Full: wait until about half the queue is read, then handle that part in one go,
+            // rather than waking for every single file.
+            for (std::size_t m_intIndex = kMaxQueuedFiles / 2; m_intIndex > 0; --m_intIndex) {
+                if (g_arrQueuedFiles[m_intIndex]) {
+                    g_ReadAhead->WaitForLaterOrRoom(*m_Front, *g_arrQueuedFiles[m_intIndex]);
+                    break;
+                }
+            }
+            // Woken for the later file, the oldest one has been started before it and ends on
+            // its own (the oldest file never waits for room).
+        }
+        const std::shared_ptr<TReadJob> m_Job = m_Front;
+        g_arrQueuedFiles.pop_front();
+        HandleFile(m_Job);
+    }
+}
+
+void TThreadProcess::HandleFile(const std::shared_ptr<TReadJob>& p_Job) {
+    ++g_intSearchFileCount;
+    UpdateProgressPosition(g_intSearchFileCount);
+    if (!p_Job) {
+        return;
+    }
+    g_ReadAhead->Wait(*p_Job);
+    ProcessFile(g_intMode, *p_Job);
+}
+
+void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
+    if (!p_Job.g_IsMatched) {
+        g_ReadAhead->Release(p_Job);
+        return;
+    }
+    TPendingRecord m_Record;
+    m_Record.g_strFileName = p_Job.g_strFileName;
+    m_Record.g_intEncoding = p_Job.g_intEncoding;
     // Only replace mode exactly ever writes; any other mode number only reports.
     if (p_intMode != kModeReplace) {
-        UpdateProcessFile(p_strFileName, m_intEncoding, kStatusSuccess, std::u16string());
+        g_ReadAhead->Release(p_Job);
+        QueueRecord(std::move(m_Record));
         return;
     }
-
-    // The record is made outside the guarded block: an error of the record itself (a log page
-    // that cannot be written) is not this file's failure and must reach Execute.
-    const std::u16string* m_strStatus = &kStatusSuccess;
-    std::u16string m_strErrorMessage;
-    try {
-        // Refuses files that the line model cannot carry back unchanged (U+0000, an odd UTF-16
-        // byte, ANSI bytes that do not survive the round trip) before anything is written.
-        EnsureSafeToRewrite(m_intEncoding, g_strFileBytes, g_DecodedText);
-        const std::u16string m_strNewText = NormalizeLineBreaks(
-            ReplaceAllOccurrences(g_strText, p_strOldText, p_strNewText, p_IsMatchCase));
-        const std::string m_strBytes = EncodeFileText(m_intEncoding, m_strNewText);
-        SafeRewriteFile(p_strNativeFileName, p_strFileName, g_FileIdentity, m_strBytes);
-        ++g_intReplaceSuccessFileCount;
-    } catch (const std::exception& m_Error) {
-        ++g_intReplaceFailureFileCount;
-        m_strStatus = &kStatusFailure;
-        m_strErrorMessage = Utf8ToUtf16Lenient(m_Error.what());
+    // A failure here or in the rewrite is this file's "失败" record; the record itself is made
+    // outside, so that its own errors (a log page that cannot be written) reach Execute.
+    if (p_Job.g_IsRewriteRefused) {
+        g_ReadAhead->Release(p_Job);
+        m_Record.g_IsSucceeded = false;
+        m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strRewriteError);
+        QueueRecord(std::move(m_Record));
+        return;
     }
-    UpdateProcessFile(p_strFileName, m_intEncoding, *m_strStatus, m_strErrorMessage);
+    MakeRoomForRewrite(p_Job.g_strNewBytes.size());
+    g_RewritePool->Submit(p_Job.g_strNativeFileName, p_Job.g_strFileName, p_Job.g_Identity,
+                          std::move(p_Job.g_strNewBytes));
+    g_ReadAhead->Release(p_Job);
+    m_Record.g_IsRewrite = true;
+    g_arrPendingRecords.push_back(std::move(m_Record));
+    MakePendingRecords(false);
+}
+
+void TThreadProcess::QueueRecord(TPendingRecord p_Record) {
+    if (g_arrPendingRecords.empty()) {
+        MakeRecord(p_Record);
+        return;
+    }
+    while (g_arrPendingRecords.size() >= kMaxPendingRecords) {
+        MakeOldestRecord();
+    }
+    g_arrPendingRecords.push_back(std::move(p_Record));
+    MakePendingRecords(false);
+}
+
+void TThreadProcess::MakeRoomForRewrite(std::size_t p_intByteCount) {
+    while (g_RewritePool->PendingCount() >= kMaxRewritesInFlight ||
+           (g_RewritePool->PendingBytes() > 0 &&
+            g_RewritePool->PendingBytes() + p_intByteCount > kMaxRewriteBytesInFlight)) {
+        MakeOldestRecord();
+    }
+}
+
+void TThreadProcess::MakePendingRecords(bool p_IsWaiting) {
+    while (!g_arrPendingRecords.empty()) {
+        if (!p_IsWaiting && g_arrPendingRecords.front().g_IsRewrite &&
+            !g_RewritePool->IsFrontDone()) {
+            return;
+        }
+        MakeOldestRecord();
+    }
+}
+
+void TThreadProcess::MakeOldestRecord() {
+    // Taken off first: should making the record fail, it is not made twice.
+    TPendingRecord m_Record = std::move(g_arrPendingRecords.front());
+    g_arrPendingRecords.pop_front();
+    if (m_Record.g_IsRewrite) {
+        const TRewriteOutcome m_Outcome = g_RewritePool->TakeFront();
+        m_Record.g_IsSucceeded = m_Outcome.g_IsSucceeded;
+        m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(m_Outcome.g_strErrorMessage);
+    }
+    MakeRecord(m_Record);
+}
+
+void TThreadProcess::MakeRecord(const TPendingRecord& p_Record) {
+    ++g_intMatchingFileCount;
+    if (g_intMode == kModeReplace) {
+        ++(p_Record.g_IsSucceeded ? g_intReplaceSuccessFileCount : g_intReplaceFailureFileCount);
+    }
+    UpdateProcessFile(p_Record.g_strFileName, p_Record.g_intEncoding,
+                      p_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
+                      p_Record.g_strErrorMessage);
 }
 
 void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
@@ -212,22 +401,24 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
     ++g_intListViewFilePosition;
     const std::u16string m_strEncodingName = GetEncodingName(p_intEncoding);
 
-    // The live list holds page 1 only; later records are reached through the pager.
+    // The live list holds page 1 only; later records are reached through the pager. The row is
+    // built from copies: it may run in a later batch.
     if (g_intListViewFilePosition <= g_intPageSize && g_lvwFileList != nullptr) {
-        // Synchronize waits, so the references stay valid while the row is built.
-        Synchronize([&] {
-            std::vector<std::u16string> m_arrSubItems;
-            m_arrSubItems.reserve(5);
-            m_arrSubItems.push_back(IntToText(g_lvwFileList->RowCount() + 1));
-            m_arrSubItems.push_back(p_strStatus);
-            m_arrSubItems.push_back(m_strEncodingName);
-            m_arrSubItems.push_back(p_strFileName);
-            if (g_intMode == kModeReplace) {
-                m_arrSubItems.push_back(p_strErrorMessage);
-            }
-            g_lvwFileList->AddRow(std::u16string(), p_strStatus == kStatusSuccess ? 0 : 1,
-                                  m_arrSubItems);
-        });
+        std::vector<std::u16string> m_arrSubItems;
+        m_arrSubItems.reserve(5);
+        m_arrSubItems.emplace_back(); // the row number, known on the user-interface thread
+        m_arrSubItems.push_back(p_strStatus);
+        m_arrSubItems.push_back(m_strEncodingName);
+        m_arrSubItems.push_back(p_strFileName);
+        if (g_intMode == kModeReplace) {
+            m_arrSubItems.push_back(p_strErrorMessage);
+        }
+        const int m_intImageIndex = p_strStatus == kStatusSuccess ? 0 : 1;
+        g_HandOffBatch.Add(
+            [this, m_arrSubItems = std::move(m_arrSubItems), m_intImageIndex]() mutable {
+                m_arrSubItems[0] = IntToText(g_lvwFileList->RowCount() + 1);
+                g_lvwFileList->AddRow(std::u16string(), m_intImageIndex, m_arrSubItems);
+            });
     }
 
     ++g_intLogsFilePosition;
@@ -238,6 +429,8 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
     }
 
     if (static_cast<std::int32_t>(g_arrProcessLogs.size()) % g_intPageSize == 0) {
+        // The page's file appears only once all its rows are in the list.
+        g_HandOffBatch.Flush();
         // Still the page count from before this record: the number of the page just filled.
         WriteLogPage(g_intPageCount);
         g_arrProcessLogs.clear();
@@ -247,19 +440,40 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
                      (g_intMatchingFileCount % g_intPageSize != 0 ? 1 : 0);
 
     if (g_doUpdatePagerInfoCallBackProcedure) {
-        Synchronize([this] {
-            g_doUpdatePagerInfoCallBackProcedure(g_intMatchingFileCount, g_intPageSize,
-                                                 g_intPageCount);
+        // The counts as they stand now, whenever the batch runs.
+        g_HandOffBatch.Add([this, m_intRecordCount = g_intMatchingFileCount,
+                            m_intPageSize = g_intPageSize, m_intPageCount = g_intPageCount] {
+            g_doUpdatePagerInfoCallBackProcedure(m_intRecordCount, m_intPageSize, m_intPageCount);
         });
     }
 }
 
-// One hand-off per file met. Kept in one place so that it can later be coalesced.
+// The position is published for every file met but handed over at a steady rate; the latest
+// one always reaches the bar before the completion callback (FlushHandOffs).
 void TThreadProcess::UpdateProgressPosition(std::int32_t p_intSearchFileCount) {
     if (g_pgrProgress == nullptr) {
+        g_HandOffBatch.FlushIfDue();
         return;
     }
-    Synchronize([this, p_intSearchFileCount] { g_pgrProgress->SetPosition(p_intSearchFileCount); });
+    g_intPublishedPosition = p_intSearchFileCount;
+    if (!g_ProgressThrottle.IsDue()) {
+        g_HandOffBatch.FlushIfDue();
+        return;
+    }
+    g_ProgressThrottle.Restart();
+    g_intHandedPosition = p_intSearchFileCount;
+    g_HandOffBatch.Add(
+        [this, p_intSearchFileCount] { g_pgrProgress->SetPosition(p_intSearchFileCount); });
+    g_HandOffBatch.Flush();
+}
+
+void TThreadProcess::FlushHandOffs() {
+    if (g_pgrProgress != nullptr && g_intPublishedPosition != g_intHandedPosition) {
+        const std::int32_t m_intPosition = g_intPublishedPosition;
+        g_intHandedPosition = m_intPosition;
+        g_HandOffBatch.Add([this, m_intPosition] { g_pgrProgress->SetPosition(m_intPosition); });
+    }
+    g_HandOffBatch.Flush();
 }
 
 void TThreadProcess::WriteLogPage(std::int32_t p_intPageNumber) {

@@ -3,14 +3,22 @@
 // wanted file to ProcessFile, keeps the task's counters, makes the process records (live list rows,
 // log page files, page-count callback) and ends with the completion callback.
 
+#include "u_DirectoryListing.h"
 #include "u_Encoding.h"
 #include "u_FileRead.h"
+#include "u_HandOffBatch.h"
+#include "u_HandOffThrottle.h"
+#include "u_RawPrefilter.h"
+#include "u_ReadAhead.h"
+#include "u_RewritePool.h"
 #include "u_Thread.h"
 #include "u_Types.h"
 #include "u_UiInterfaces.h"
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +60,15 @@ public:
     TUpdatePagerInfoCallBackProcedure g_doUpdatePagerInfoCallBackProcedure;
     TCheckCompletedCallBackProcedure g_doCheckCompletedCallBackProcedure;
 
+    // When hand-offs to the user-interface thread are due; set by the owner before Start. Empty:
+    // the steady clock. Tests put a clock of their own here.
+    THandOffClock g_doHandOffClock;
+
+    // Bytes of files read ahead and not handled yet; the oldest file is always read, whatever
+    // its size, so a larger one waits until it is the next to be handled. Set by the owner
+    // before Start (tests make it small).
+    std::uint64_t g_intReadAheadByteBudget = std::uint64_t{32} << 20;
+
     // Optional, for window-less owners: called on the worker thread with each record's log page
     // line as soon as it is made (the headless runner prints it).
     std::function<void(const std::u16string& p_strLogLine)> g_doProcessRecordCallBackProcedure;
@@ -68,17 +85,57 @@ protected:
     void Execute() override;
 
 private:
+    // A record whose file has been handled but which is not made yet: records are made in walk
+    // order, and a rewrite on a helper thread may end after those of later files.
+    struct TPendingRecord {
+        std::u16string g_strFileName;
+        TEncodingCode g_intEncoding = 0;
+        bool g_IsRewrite = false; // its outcome is the rewrite pool's oldest one
+        bool g_IsSucceeded = true;
+        std::u16string g_strErrorMessage;
+    };
+
     void ProcessDirectory(const std::string& p_strNativeDirectory,
                           const std::u16string& p_strDirectory);
-    void ProcessFile(std::int32_t p_intMode, const std::string& p_strNativeFileName,
-                     const std::u16string& p_strFileName, std::int32_t p_intEncoding,
-                     const std::u16string& p_strOldText, const std::u16string& p_strNewText,
-                     bool p_IsMatchCase);
+    // Meets one entry of a listed directory: a folder is walked at once, a file is queued for
+    // handling in walk order (and, when wanted, for reading ahead). False once the walk is to
+    // end (a stop).
+    bool ProcessDirectoryEntry(const std::shared_ptr<const TDirectoryListing>& p_Listing,
+                               const std::string& p_strNativeDirectory,
+                               const std::u16string& p_strDirectory,
+                               const std::string& p_strEntryName, bool p_IsDirectory);
+    // Handles the queued files whose reading is done, oldest first, and waits while the queue
+    // is full; with p_IsDraining, handles all. After a stop, drops the rest.
+    void HandleQueuedFiles(bool p_IsDraining);
+    // The walk's part for one file met, in walk order: the count, the position, and for a wanted
+    // file (p_Job, null otherwise) its record and rewrite.
+    void HandleFile(const std::shared_ptr<TReadJob>& p_Job);
+    // A wanted file, read and tested ahead: records it, rewriting it first in replace mode.
+    void ProcessFile(std::int32_t p_intMode, TReadJob& p_Job);
+    // Whether the folder p_strEntryName of p_Listing is the task's own log folder.
+    bool IsTaskLogFolder(const TDirectoryListing& p_Listing, const std::string& p_strEntryName,
+                         const std::u16string& p_strDirectory) const;
     void UpdateProcessFile(const std::u16string& p_strFileName, TEncodingCode p_intEncoding,
                            const std::u16string& p_strStatus,
                            const std::u16string& p_strErrorMessage);
     void UpdateProgressPosition(std::int32_t p_intSearchFileCount);
+    // Hands over whatever is queued, and the position when it is not the last one handed over.
+    void FlushHandOffs();
     void WriteLogPage(std::int32_t p_intPageNumber);
+
+    // Records in walk order; see TPendingRecord.
+    void QueueRecord(TPendingRecord p_Record);
+    // Makes the records that are ready, oldest first; with p_IsWaiting, all of them, waiting for
+    // their rewrites.
+    void MakePendingRecords(bool p_IsWaiting);
+    // Makes the oldest pending record, waiting for its rewrite if need be.
+    void MakeOldestRecord();
+    // Counts the record and makes it (UpdateProcessFile).
+    void MakeRecord(const TPendingRecord& p_Record);
+    // Waits until one more rewrite of p_intByteCount bytes keeps within the pool's bounds.
+    void MakeRoomForRewrite(std::size_t p_intByteCount);
+    // Ends a task that an error cut short; see Execute.
+    void AbandonTask(const std::u16string& p_strErrorMessage);
 
     std::int32_t g_intPageSize = 0;
     std::int32_t g_intPageCount = 0;
@@ -86,21 +143,28 @@ private:
     std::int32_t g_intLogsFilePosition = 0;
     std::vector<std::u16string> g_arrProcessLogs;
 
-    // Handles one entry of a listed directory; false once a stop has been requested.
-    bool ProcessDirectoryEntry(const std::string& p_strNativeDirectory,
-                               const std::u16string& p_strDirectory,
-                               const std::string& p_strEntryName, bool p_IsDirectory);
-    // Ends a task that an error cut short; see Execute.
-    void AbandonTask(const std::u16string& p_strErrorMessage);
+    // Hand-offs to the user-interface thread, batched; see Execute. Touched by the worker only.
+    THandOffBatch g_HandOffBatch;
+    THandOffThrottle g_ProgressThrottle;
+    std::int32_t g_intPublishedPosition = 0; // files met so far, as the bar should show it
+    std::int32_t g_intHandedPosition = 0;    // the position last handed over
 
-    // Buffers of the file being processed, kept from file to file so that a tree of a million
-    // files does not cost a million allocations. Touched by the worker only.
-    std::string g_strNativeFileName;
-    std::u16string g_strFileName;
-    std::string g_strFileBytes;
-    TFileIdentity g_FileIdentity;
-    TDecodedText g_DecodedText;
-    std::u16string g_strText;
+    // Turns most non-matching files away before detection and decoding; fixed at construction.
+    const TRawPrefilter g_RawPrefilter;
+    // Reading ahead, and the files met but not handled yet (null: not wanted), in walk order.
+    // Touched by the worker only (the reader has threads of its own).
+    std::unique_ptr<TReadAhead> g_ReadAhead;
+    std::deque<std::shared_ptr<TReadJob>> g_arrQueuedFiles;
+    bool g_IsWalkEnding = false; // a stop was seen after a file was handled
+    // The task's log folder, whose pages the walk must see as a walk without reading ahead
+    // would; see IsTaskLogFolder.
+    bool g_IsLogFolderKnown = false;
+    std::uint64_t g_intLogFolderDevice = 0;
+    std::uint64_t g_intLogFolderInode = 0;
+    // Replace mode: the rewrites begun, and the records waiting for them. Touched by the worker
+    // only (the pool has threads of its own).
+    std::unique_ptr<TRewritePool> g_RewritePool;
+    std::deque<TPendingRecord> g_arrPendingRecords;
 };
 
 } // namespace morvane

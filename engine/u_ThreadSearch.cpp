@@ -20,7 +20,15 @@ TThreadSearch::~TThreadSearch() {
 
 void TThreadSearch::Execute() {
     g_intSearchFileCount = 0;
+    g_MaxThrottle = THandOffThrottle(g_doHandOffClock);
+    g_intHandedMax = 0;
     SearchDirectory(Utf16ToUtf8(g_strDirectory), g_IsContainSubFloder);
+    // The last count reaches the bar whether the pass ended or was stopped.
+    if (g_pgrProgress != nullptr && g_intSearchFileCount != g_intHandedMax) {
+        const std::int32_t m_intMax = g_intSearchFileCount;
+        g_intHandedMax = m_intMax;
+        Synchronize([this, m_intMax] { g_pgrProgress->SetMax(m_intMax); });
+    }
     g_IsCompleted.store(true);
 }
 
@@ -48,11 +56,13 @@ void TThreadSearch::SearchDirectory(const std::string& p_strNativeDirectory,
     }
 }
 
-// One hand-off per file counted. Kept in one place so that it can later be coalesced.
+// Counted for every file, handed over at a steady rate; Execute hands over the last count.
 void TThreadSearch::UpdateProgressMax(std::int32_t p_intSearchFileCount) {
-    if (g_pgrProgress == nullptr) {
+    if (g_pgrProgress == nullptr || !g_MaxThrottle.IsDue()) {
         return;
     }
+    g_MaxThrottle.Restart();
+    g_intHandedMax = p_intSearchFileCount;
     Synchronize([this, p_intSearchFileCount] { g_pgrProgress->SetMax(p_intSearchFileCount); });
 }
 

@@ -2,6 +2,7 @@
 // TThreadSearch: the file count pass. Walks the task's tree by the same rules as the processing
 // walk and raises the progress bar's maximum after every file met.
 
+#include "u_HandOffThrottle.h"
 #include "u_Thread.h"
 #include "u_UiInterfaces.h"
 
@@ -22,6 +23,8 @@ public:
     TProgressBar* g_pgrProgress = nullptr; // set by the owner before Start; not owned
     std::atomic<bool> g_IsStoped{false};   // written by the user-interface thread
     std::atomic<bool> g_IsCompleted{false};
+    // When hand-offs are due; set by the owner before Start. Empty: the steady clock.
+    THandOffClock g_doHandOffClock;
 
 protected:
     void Execute() override;
@@ -33,6 +36,8 @@ private:
     const std::u16string g_strDirectory;
     const bool g_IsContainSubFloder;
     std::int32_t g_intSearchFileCount = 0;
+    THandOffThrottle g_MaxThrottle;
+    std::int32_t g_intHandedMax = 0; // the maximum last handed over
 };
 
 } // namespace morvane

@@ -3,10 +3,13 @@
 // dispatcher, Synchronize runs the calls on the worker under one lock; the tests read what was
 // recorded only after WaitFor.
 
+#include "u_HandOffThrottle.h"
 #include "u_TextConvert.h"
 #include "u_ThreadProcess.h"
 #include "u_UiInterfaces.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -58,6 +61,27 @@ public:
     std::function<void(const TFakeRow&)> g_doOnRow;
 };
 
+// A clock for the hand-off throttles that moves on by a fixed step each time it is read, so a
+// test decides when hand-offs are due: a step of the interval or more makes every one due (each
+// call then reaches the user interface on its own, as without batching), a step of 0 makes none
+// due by time. Safe to share between threads.
+class TFakeClock {
+public:
+    explicit TFakeClock(std::chrono::milliseconds p_intStep) : g_intStepMs(p_intStep.count()) {}
+
+    THandOffClock Clock() {
+        return [this] {
+            return THandOffTime(
+                std::chrono::milliseconds(g_intNowMs.fetch_add(g_intStepMs) + g_intStepMs));
+        };
+    }
+    std::int64_t Reads() const { return g_intNowMs.load() / (g_intStepMs == 0 ? 1 : g_intStepMs); }
+
+private:
+    const std::int64_t g_intStepMs;
+    std::atomic<std::int64_t> g_intNowMs{0};
+};
+
 // The nine task parameters, with the values most tests use.
 struct TTaskParameters {
     std::int32_t g_intMode = kModeFind;
@@ -74,12 +98,18 @@ struct TTaskParameters {
 // One task, wired to fakes that record everything it does to the user interface.
 class TTaskHarness {
 public:
-    explicit TTaskHarness(const TTaskParameters& p_Parameters) {
+    // By default every hand-off is due at once, so the user interface sees each call on its own
+    // and in the order issued; p_intClockStep of 0 lets only the batch size and the ends of the
+    // task hand over.
+    explicit TTaskHarness(const TTaskParameters& p_Parameters,
+                          std::chrono::milliseconds p_intClockStep = std::chrono::seconds(1))
+        : g_Clock(p_intClockStep) {
         g_trdProcess = std::make_unique<TThreadProcess>(
             p_Parameters.g_intMode, Utf8ToUtf16Lenient(p_Parameters.g_strLogsDirectory),
             Utf8ToUtf16Lenient(p_Parameters.g_strDirectory), p_Parameters.g_intEncoding,
             p_Parameters.g_strOldText, p_Parameters.g_strNewText, p_Parameters.g_strExtension,
             p_Parameters.g_IsContainSubFloder, p_Parameters.g_IsMatchCase);
+        g_trdProcess->g_doHandOffClock = g_Clock.Clock();
         g_trdProcess->g_pgrProgress = &g_pgrProgress;
         g_trdProcess->g_lvwFileList = &g_lvwFileList;
         g_trdProcess->g_doUpdatePagerInfoCallBackProcedure = [this](std::int32_t p_intRecordCount,
@@ -94,6 +124,8 @@ public:
             ++g_intCompletedCalls;
             g_IsCompletedSeenInCallback = g_trdProcess->g_IsCompleted.load();
             g_intRowsAtCompletion = g_lvwFileList.RowCount();
+            g_intPositionsAtCompletion = static_cast<int>(g_pgrProgress.g_arrPositions.size());
+            g_intPagerCallsAtCompletion = static_cast<int>(g_arrPagerCalls.size());
         };
         g_trdProcess->g_doProcessRecordCallBackProcedure = [this](const std::u16string& p_strLine) {
             g_arrRecordLines.push_back(p_strLine);
@@ -110,6 +142,7 @@ public:
 
     TThreadProcess& Thread() { return *g_trdProcess; }
 
+    TFakeClock g_Clock;
     TFakeProgressBar g_pgrProgress;
     TFakeListView g_lvwFileList;
     std::vector<std::tuple<std::int32_t, std::int32_t, std::int32_t>> g_arrPagerCalls;
@@ -119,6 +152,8 @@ public:
     int g_intCompletedCalls = 0;
     bool g_IsCompletedSeenInCallback = false;
     std::int32_t g_intRowsAtCompletion = -1;
+    int g_intPositionsAtCompletion = -1;
+    int g_intPagerCallsAtCompletion = -1;
 
 private:
     std::unique_ptr<TThreadProcess> g_trdProcess;

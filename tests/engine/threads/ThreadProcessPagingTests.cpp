@@ -52,6 +52,8 @@ struct TPagingCase {
     int g_intRecords;
     int g_intStopAtRecord; // 0: run to the end
     std::vector<std::size_t> g_arrPageLines;
+    // 0: hand-offs batched by size and at the ends of the task only.
+    std::chrono::milliseconds g_intClockStep = std::chrono::seconds(1);
 };
 
 TEST_F(ThreadProcessPaging, PagesHoldFiveThousandRecordsEach) {
@@ -61,13 +63,15 @@ TEST_F(ThreadProcessPaging, PagesHoldFiveThousandRecordsEach) {
         {u"*.a|*.b|*.c|", 5001, 0, {5000, 1}},
         {u"*.a|*.b|*.c|*.d|", 12345, 0, {5000, 5000, 2345}},
         {u"*.a|*.b|*.c|*.d|", 7000, 7000, {5000, 2000}},
+        {u"*.a|*.b|*.c|", 5001, 0, {5000, 1}, std::chrono::milliseconds(0)},
     };
     for (const auto& m_Case : m_arrCases) {
-        SCOPED_TRACE(std::to_string(m_Case.g_intRecords) + " records");
+        SCOPED_TRACE(std::to_string(m_Case.g_intRecords) + " records, clock step " +
+                     std::to_string(m_Case.g_intClockStep.count()));
         std::filesystem::remove_all(g_Tree.Path("logs"));
         g_Tree.MakeDir("logs");
 
-        TTaskHarness m_Harness(Parameters(m_Case.g_strExtension));
+        TTaskHarness m_Harness(Parameters(m_Case.g_strExtension), m_Case.g_intClockStep);
         TThreadProcess* m_trdProcess = &m_Harness.Thread();
         // Page 1's file must appear exactly when its 5000th record is made, not before.
         std::vector<bool> m_arrFirstPageExists;
@@ -199,6 +203,57 @@ TEST_F(ThreadProcessPaging, AnErrorThatEscapesTheWalkStillWritesTheBufferedRecor
         EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 4);
         EXPECT_EQ(m_Harness.g_intCompletedCalls, 1);
         EXPECT_EQ(ReadPageLines(g_Tree.Path("logs/000001.txt")).size(), 4u);
+    }
+}
+
+// The walk meets the task's own log folder like any other when it lies inside the tree, with the
+// pages written by then: files are read ahead of the walk's handling, but that folder is listed
+// only once every file met before it has been handled and recorded.
+TEST(ThreadProcessOwnLogs, TheTasksOwnLogFolderShowsThePagesWrittenBeforeItIsReached) {
+    TTempTree m_Tree;
+    // Folders for the files and candidate log folders side by side; the candidate listed last is
+    // the task's, and exactly 5000 matching files come before it, in the five folders listed
+    // just before it: page 1 is written by the very last file before the log folder is reached.
+    for (int m_intFolder = 0; m_intFolder < 10; ++m_intFolder) {
+        m_Tree.MakeDir("tree/needles" + std::to_string(m_intFolder));
+        m_Tree.MakeDir("tree/logs" + std::to_string(m_intFolder));
+    }
+    std::vector<std::string> m_arrFolders;
+    std::vector<std::string> m_arrFoldersBefore;
+    std::string m_strLogs;
+    for (const auto& m_Entry : std::filesystem::directory_iterator(m_Tree.Path("tree"))) {
+        if (m_Entry.path().filename().string().starts_with("logs")) {
+            m_strLogs = m_Entry.path().string();
+            m_arrFoldersBefore = m_arrFolders;
+        } else {
+            m_arrFolders.push_back(m_Entry.path().string());
+        }
+    }
+    if (m_arrFoldersBefore.size() < 5) {
+        GTEST_SKIP() << "this file system lists the log folders too early to tell";
+    }
+    for (std::size_t m_intFolder = m_arrFoldersBefore.size() - 5;
+         m_intFolder < m_arrFoldersBefore.size(); ++m_intFolder) {
+        WriteManyFiles(m_arrFoldersBefore[m_intFolder], 0, 1000, ".txt", "needles");
+    }
+    const int m_intMatchingBefore = 5000;
+    TTaskParameters m_Parameters;
+    m_Parameters.g_strLogsDirectory = m_strLogs;
+    m_Parameters.g_strDirectory = m_Tree.RootWithSlash() + "tree/";
+    // Every file holds the find text, and so do the folders' names: every record line, and so
+    // every page, matches too.
+    m_Parameters.g_strOldText = u"needles";
+    for (const auto m_intStep : {std::chrono::milliseconds(1000), std::chrono::milliseconds(0)}) {
+        SCOPED_TRACE(m_intStep.count());
+        for (const auto& m_Entry : std::filesystem::directory_iterator(m_strLogs)) {
+            std::filesystem::remove(m_Entry.path());
+        }
+        TTaskHarness m_Harness(m_Parameters, m_intStep);
+        m_Harness.Run();
+        const int m_intPagesMet = m_intMatchingBefore / 5000;
+        EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 5000 + m_intPagesMet);
+        EXPECT_EQ(m_Harness.Thread().g_intMatchingFileCount, 5000 + m_intPagesMet);
+        EXPECT_TRUE(m_Harness.Thread().g_strErrorMessage.empty());
     }
 }
 

@@ -39,6 +39,8 @@ protected:
     }
 
     TTempTree g_Tree;
+    // Every hand-off due at once: each count reaches the bar on its own.
+    TFakeClock g_Clock{std::chrono::seconds(1)};
 };
 
 TEST_F(ThreadSearchCount, CountsEveryFileOfEveryKindButNoLinks) {
@@ -47,6 +49,7 @@ TEST_F(ThreadSearchCount, CountsEveryFileOfEveryKindButNoLinks) {
         TFakeProgressBar m_pgrProgress;
         TThreadSearch m_trdSearch(Utf8ToUtf16Lenient(TreeRoot()), m_IsContainSubFloder);
         m_trdSearch.g_pgrProgress = &m_pgrProgress;
+        m_trdSearch.g_doHandOffClock = g_Clock.Clock();
         m_trdSearch.Start();
         m_trdSearch.WaitFor();
         const int m_intExpected = m_IsContainSubFloder ? 7 : 4;
@@ -67,6 +70,7 @@ TEST_F(ThreadSearchCount, EmptyOrMissingRootNeverSetsTheMaximum) {
         TFakeProgressBar m_pgrProgress;
         TThreadSearch m_trdSearch(Utf8ToUtf16Lenient(m_strRoot), true);
         m_trdSearch.g_pgrProgress = &m_pgrProgress;
+        m_trdSearch.g_doHandOffClock = g_Clock.Clock();
         m_trdSearch.Start();
         m_trdSearch.WaitFor();
         EXPECT_TRUE(m_pgrProgress.g_arrMaxima.empty());
@@ -78,6 +82,7 @@ TEST_F(ThreadSearchCount, StopEndsTheCountAtTheNextCheckPoint) {
     TFakeProgressBar m_pgrProgress;
     TThreadSearch m_trdSearch(Utf8ToUtf16Lenient(TreeRoot()), true);
     m_trdSearch.g_pgrProgress = &m_pgrProgress;
+    m_trdSearch.g_doHandOffClock = g_Clock.Clock();
     m_pgrProgress.g_doOnMax = [&m_trdSearch](std::int32_t p_intMax) {
         if (p_intMax == 2) {
             m_trdSearch.g_IsStoped = true;

@@ -1,0 +1,214 @@
+#include "u_FileMatcher.h"
+
+#include "u_LineModel.h"
+#include "u_TextConvert.h"
+#include "u_TextMatch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#endif
+
+namespace morvane {
+
+namespace {
+
+constexpr std::size_t kKeptBufferSize = std::size_t{1} << 20;
+
+bool HasLineBreak(const std::u16string& p_strText) {
+    return p_strText.find_first_of(u"\r\n") != std::u16string::npos;
+}
+
+} // namespace
+
+TFileMatcher::TFileMatcher(const TRawPrefilter& p_Prefilter) : g_RawPrefilter(p_Prefilter) {}
+
+void TFileMatcher::ReleaseBytesIfLarge() {
+    if (g_intFileBytesCapacity > kKeptBufferSize) {
+        g_strFileBytes = std::string_view();
+        g_arrFileBytes.reset();
+        g_intFileBytesCapacity = 0;
+    }
+#ifdef _WIN32
+    if (g_strWindowsBytes.capacity() > kKeptBufferSize) {
+        std::string().swap(g_strWindowsBytes);
+    }
+#endif
+}
+
+void TFileMatcher::ReleaseIfLarge(std::u16string& p_strBuffer) {
+    if (p_strBuffer.capacity() > kKeptBufferSize / 2) {
+        std::u16string().swap(p_strBuffer);
+    }
+}
+
+bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
+                         const std::string& p_strNativeFileName,
+                         const std::u16string& p_strFileName, std::int32_t p_intEncoding,
+                         const std::u16string& p_strOldText, bool p_IsMatchCase,
+                         bool p_IsKeepingText,
+                         const std::function<void(std::uint64_t p_intSize)>& p_doBeforeRead) {
+    g_intEncoding = kEncodingAuto;
+    g_strText.clear();
+    // Whatever goes wrong before the match test only means this file is not processed: it is
+    // neither reported nor counted.
+    try {
+        bool m_IsFoundInBytes = false;
+#ifdef _WIN32
+        (void)p_intDirectoryFd;
+        (void)p_strEntryName;
+        (void)p_doBeforeRead;
+        ReadWholeFile(p_strNativeFileName, g_strWindowsBytes, g_FileIdentity);
+        g_strFileBytes = g_strWindowsBytes;
+#else
+        TFileReader m_Reader(p_intDirectoryFd >= 0 ? p_intDirectoryFd : AT_FDCWD,
+                             p_intDirectoryFd >= 0 ? p_strEntryName : p_strNativeFileName.c_str());
+        if (m_Reader.Size() > kScanPieceSize && g_RawPrefilter.IsActive()) {
+            // A large file is first searched piece by piece in a small buffer that stays in
+            // the processor's cache; only a file that may match is then read whole.
+            switch (ScanForFindText(m_Reader, p_intEncoding)) {
+            case TScanResult::Absent:
+                return false;
+            case TScanResult::Found:
+                m_IsFoundInBytes = true;
+                break;
+            case TScanResult::Undecided:
+                break;
+            }
+        }
+        if (p_doBeforeRead) {
+            p_doBeforeRead(m_Reader.Size());
+        }
+        const std::size_t m_intRoom = static_cast<std::size_t>(m_Reader.Size()) + 1;
+        if (g_intFileBytesCapacity < m_intRoom) {
+            // Grown by half again at least, as a string grows: files of a tree differ in size by
+            // a little, and each new buffer costs its pages once more.
+            const std::size_t m_intCapacity =
+                std::max(m_intRoom, g_intFileBytesCapacity + g_intFileBytesCapacity / 2);
+            g_arrFileBytes.reset();
+            g_intFileBytesCapacity = 0;
+            g_arrFileBytes = std::make_unique_for_overwrite<char[]>(m_intCapacity);
+            g_intFileBytesCapacity = m_intCapacity;
+        }
+        g_strFileBytes = std::string_view(
+            g_arrFileBytes.get(), m_Reader.ReadWholeInto(g_arrFileBytes.get(), g_FileIdentity));
+#endif
+        // Such a file yields no record on the full path either; detection only matters for a
+        // file that may match. The bytes buffer is kept whatever its size: it is the next
+        // file's, and growing it anew would cost the large file's memory once more.
+        const bool m_IsDecidable = g_RawPrefilter.IsDecidable(g_strFileBytes, p_intEncoding);
+        if (m_IsDecidable && !m_IsFoundInBytes && !g_RawPrefilter.ContainsBytes(g_strFileBytes)) {
+            return false;
+        }
+        g_intEncoding = p_intEncoding != kEncodingAuto
+                            ? static_cast<TEncodingCode>(p_intEncoding)
+                            : DetectEncoding(g_strFileBytes, p_strFileName);
+        if (g_intEncoding < kEncodingAnsi || g_intEncoding > kEncodingUtf16LE) {
+            return false;
+        }
+        if (m_IsDecidable && !p_IsKeepingText &&
+            (g_intEncoding == kEncodingUtf8 || g_intEncoding == kEncodingUtf8Bom)) {
+            // The bytes hold the find text (printable ASCII), and strict UTF-8 reads ASCII bytes
+            // as themselves and nothing else as ASCII: the text holds it exactly when the
+            // bytes decode at all. The mark is no ASCII, so it can be left on.
+            // Detection gives code 2 only for bytes it has found well-formed (or pure ASCII).
+            if (p_intEncoding == kEncodingAuto && g_intEncoding == kEncodingUtf8) {
+                return true;
+            }
+            const std::string_view m_strBody = g_strFileBytes.starts_with("\xEF\xBB\xBF")
+                                                   ? g_strFileBytes.substr(3)
+                                                   : g_strFileBytes;
+            return IsWellFormedUtf8(m_strBody);
+        }
+        if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
+            ReleaseIfLarge(g_DecodedText.g_strText);
+            return false;
+        }
+        bool m_IsMatched = false;
+        if (!HasLineBreak(p_strOldText)) {
+            // The line model changes only the breaks between lines, and a find text without a
+            // break lies within one line: it occurs in the decoded text exactly when it occurs
+            // in the text of the line model, which is made only when it is needed.
+            m_IsMatched = ContainsFindText(g_DecodedText.g_strText, p_strOldText, p_IsMatchCase);
+        } else {
+            g_strText = NormalizeLineBreaks(g_DecodedText.g_strText);
+            m_IsMatched = ContainsFindText(g_strText, p_strOldText, p_IsMatchCase);
+        }
+        if (!m_IsMatched || !p_IsKeepingText) {
+            ReleaseIfLarge(g_DecodedText.g_strText);
+            ReleaseIfLarge(g_strText);
+        }
+        return m_IsMatched;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::string TFileMatcher::BuildRewrite(const std::u16string& p_strOldText,
+                                       const std::u16string& p_strNewText, bool p_IsMatchCase) {
+    // Refuses files that the line model cannot carry back unchanged (U+0000, an odd UTF-16
+    // byte, ANSI bytes that do not survive the round trip) before anything is written.
+    EnsureSafeToRewrite(g_intEncoding, g_strFileBytes, g_DecodedText);
+    // From here on each step drops what the next no longer needs, so a large file is held about
+    // twice at most, not once per step.
+    ReleaseBytesIfLarge();
+    if (g_strText.empty()) {
+        g_strText = NormalizeLineBreaks(g_DecodedText.g_strText);
+    }
+    ReleaseIfLarge(g_DecodedText.g_strText);
+    std::u16string m_strNewText =
+        ReplaceAllOccurrences(g_strText, p_strOldText, p_strNewText, p_IsMatchCase);
+    ReleaseIfLarge(g_strText);
+    // Without a break in either text no break is made or cut, and the replaced text is still
+    // in the line model.
+    if (HasLineBreak(p_strOldText) || HasLineBreak(p_strNewText)) {
+        m_strNewText = NormalizeLineBreaks(m_strNewText);
+    }
+    return EncodeFileText(g_intEncoding, m_strNewText);
+}
+
+#ifndef _WIN32
+// The pieces overlap by the find text's length less one, so no occurrence is cut.
+TFileMatcher::TScanResult TFileMatcher::ScanForFindText(TFileReader& p_Reader,
+                                                        std::int32_t p_intEncoding) {
+    const std::size_t m_intOverlap = g_RawPrefilter.PatternLength() - 1;
+    g_strScanBuffer.resize(m_intOverlap + kScanPieceSize);
+    std::size_t m_intCarried = 0;
+    std::uint64_t m_intOffset = 0;
+    for (;;) {
+        const std::size_t m_intGot =
+            p_Reader.ReadAt(m_intOffset, g_strScanBuffer.data() + m_intCarried, kScanPieceSize);
+        const std::string_view m_strWindow(g_strScanBuffer.data(), m_intCarried + m_intGot);
+        if (m_intOffset == 0 && !g_RawPrefilter.IsDecidable(m_strWindow, p_intEncoding)) {
+            // Decided by the first bytes (a UTF-16 mark) or the encoding: not for this file.
+            return TScanResult::Undecided;
+        }
+        if (g_RawPrefilter.ContainsBytes(m_strWindow)) {
+            return TScanResult::Found;
+        }
+        if (m_intGot < kScanPieceSize) {
+            return TScanResult::Absent;
+        }
+        m_intOffset += m_intGot;
+        m_intCarried = std::min(m_intOverlap, m_strWindow.size());
+        std::memmove(g_strScanBuffer.data(), m_strWindow.data() + m_strWindow.size() - m_intCarried,
+                     m_intCarried);
+    }
+}
+#endif
+
+void TFileMatcher::ReleaseBuffers() {
+    g_strFileBytes = std::string_view();
+    g_arrFileBytes.reset();
+    g_intFileBytesCapacity = 0;
+#ifdef _WIN32
+    std::string().swap(g_strWindowsBytes);
+#endif
+    std::u16string().swap(g_DecodedText.g_strText);
+    std::u16string().swap(g_strText);
+}
+
+} // namespace morvane

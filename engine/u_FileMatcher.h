@@ -1,0 +1,83 @@
+#pragma once
+// TFileMatcher: the work on one file that needs nothing of the task but its parameters: read it
+// once, turn it away on its raw bytes when it surely cannot match, settle its encoding, decode it
+// and test for the find text; in replace mode, after a match, build the bytes to write back. It
+// keeps its buffers from file to file, so a tree of a million files does not cost a million
+// allocations. One object per thread.
+
+#include "u_Encoding.h"
+#include "u_FileRead.h"
+#include "u_RawPrefilter.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+class TFileMatcher {
+public:
+    // p_Prefilter must outlive this object and be made from the find text and match-case flag
+    // that Match receives.
+    explicit TFileMatcher(const TRawPrefilter& p_Prefilter);
+
+    // Reads the file (the entry p_strEntryName of the folder open as p_intDirectoryFd, or, when
+    // that is -1, p_strNativeFileName) and tests it. True when its text, read in the encoding in
+    // effect (p_intEncoding, or detection for 0), contains p_strOldText (already upper-cased when
+    // case is ignored). A file that cannot be read or decoded is false: it is not processed.
+    // p_IsKeepingText: the text in the line model is wanted afterwards (replace mode).
+    // p_doBeforeRead: as for ReadWholeFileAt (not called on Windows).
+    bool Match(int p_intDirectoryFd, const char* p_strEntryName,
+               const std::string& p_strNativeFileName, const std::u16string& p_strFileName,
+               std::int32_t p_intEncoding, const std::u16string& p_strOldText, bool p_IsMatchCase,
+               bool p_IsKeepingText,
+               const std::function<void(std::uint64_t p_intSize)>& p_doBeforeRead = {});
+
+    // After a true Match: the encoding in effect and what the file was when it was read.
+    TEncodingCode Encoding() const { return g_intEncoding; }
+    const TFileIdentity& Identity() const { return g_FileIdentity; }
+
+    // After a true Match with p_IsKeepingText: the new content of the file in its encoding, with
+    // its mark. Throws TEngineError with the reason of the failure record when the file must not
+    // or cannot be rewritten faithfully.
+    std::string BuildRewrite(const std::u16string& p_strOldText, const std::u16string& p_strNewText,
+                             bool p_IsMatchCase);
+
+    // Gives the buffers' memory back (the end of a task).
+    void ReleaseBuffers();
+
+    // Files larger than this are searched piece by piece before they are read whole.
+    static constexpr std::size_t kScanPieceSize = std::size_t{256} << 10;
+
+private:
+#ifndef _WIN32
+    enum class TScanResult { Absent, Found, Undecided };
+    // Whether the file's bytes hold the find text, read in pieces; Undecided when the raw-byte
+    // decision does not apply to it.
+    TScanResult ScanForFindText(TFileReader& p_Reader, std::int32_t p_intEncoding);
+#endif
+
+    // Large buffers are not kept for the next file: a tree with one huge file would hold their
+    // memory for the whole task.
+    void ReleaseBytesIfLarge();
+    static void ReleaseIfLarge(std::u16string& p_strBuffer);
+
+    const TRawPrefilter& g_RawPrefilter;
+    TEncodingCode g_intEncoding = 0;
+    // The file's bytes: g_strFileBytes views g_arrFileBytes, which is not cleared before each
+    // read (std::string would fill a large file's room with zeros every time).
+    std::unique_ptr<char[]> g_arrFileBytes;
+    std::size_t g_intFileBytesCapacity = 0;
+    std::string_view g_strFileBytes;
+#ifdef _WIN32
+    std::string g_strWindowsBytes;
+#endif
+    TFileIdentity g_FileIdentity;
+    TDecodedText g_DecodedText;
+    std::u16string g_strText;
+    std::string g_strScanBuffer;
+};
+
+} // namespace morvane

@@ -1,0 +1,225 @@
+// The per-file work with its shortcuts (the raw-byte decision, the UTF-8 test without decoding)
+// against the full path on real files, and the UTF-8 check without output against the strict
+// decoder it stands in for.
+
+#include "TempTree.h"
+
+#include "u_AnsiCodePage.h"
+#include "u_Encoding.h"
+#include "u_FileMatcher.h"
+#include "u_LineModel.h"
+#include "u_RawPrefilter.h"
+#include "u_TextConvert.h"
+#include "u_TextMatch.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace morvane {
+namespace {
+
+class TCodePageScope {
+public:
+    explicit TCodePageScope(int p_intCodePage) { SetAnsiCodePage(p_intCodePage); }
+    ~TCodePageScope() { SetAnsiCodePage(0); }
+    TCodePageScope(const TCodePageScope&) = delete;
+    TCodePageScope& operator=(const TCodePageScope&) = delete;
+};
+
+bool FullPathMatches(const std::string& p_strBytes, const std::u16string& p_strFileName,
+                     std::int32_t p_intEncoding, const std::u16string& p_strOldText,
+                     bool p_IsMatchCase) {
+    const TEncodingCode m_intEncoding = p_intEncoding != kEncodingAuto
+                                            ? static_cast<TEncodingCode>(p_intEncoding)
+                                            : DetectEncoding(p_strBytes, p_strFileName);
+    if (m_intEncoding < kEncodingAnsi || m_intEncoding > kEncodingUtf16LE) {
+        return false;
+    }
+    TDecodedText m_Decoded;
+    if (!DecodeFileBytes(m_intEncoding, p_strBytes, m_Decoded)) {
+        return false;
+    }
+    const std::u16string m_strText = NormalizeLineBreaks(m_Decoded.g_strText);
+    return !m_strText.empty() && ContainsFindText(m_strText, p_strOldText, p_IsMatchCase);
+}
+
+TEST(IsWellFormedUtf8, AgreesWithTheStrictDecoder) {
+    std::mt19937 m_Random(3629);
+    const std::vector<std::string> m_arrPieces = {
+        "a",
+        "plain ascii text ",
+        "\xC3\xA9",
+        "\xE4\xB8\xAD",
+        "\xF0\x9F\x98\x80",
+        "\xC0\xAF",
+        "\xE0\x80\xAF",
+        "\xED\xA0\x80",
+        "\xF4\x90\x80\x80",
+        "\x80",
+        "\xBF",
+        "\xC3",
+        "\xE4\xB8",
+        "\xF0\x9F\x98",
+        "\xFF",
+        "\xFE",
+        "\xEF\xBB\xBF",
+        std::string(1, '\0'),
+        std::string(20, 'x'),
+    };
+    std::uniform_int_distribution<std::size_t> m_PickPiece(0, m_arrPieces.size() - 1);
+    std::uniform_int_distribution<int> m_PickCount(0, 16);
+    std::u16string m_strScratch;
+    int m_intWellFormed = 0;
+    for (int m_intRound = 0; m_intRound < 50000; ++m_intRound) {
+        std::string m_strBytes;
+        const int m_intCount = m_PickCount(m_Random);
+        for (int m_intPiece = 0; m_intPiece < m_intCount; ++m_intPiece) {
+            m_strBytes += m_arrPieces[m_PickPiece(m_Random)];
+        }
+        const bool m_IsExpected = DecodeUtf8Strict(m_strBytes, m_strScratch);
+        m_intWellFormed += m_IsExpected ? 1 : 0;
+        ASSERT_EQ(IsWellFormedUtf8(m_strBytes), m_IsExpected) << m_intRound;
+    }
+    EXPECT_GT(m_intWellFormed, 1000);
+
+    std::ifstream m_File(std::string(MORVANE_TESTDATA_DIR) + "/encoding/UTF-8-test.txt",
+                         std::ios::binary);
+    ASSERT_TRUE(m_File);
+    const std::string m_strVector((std::istreambuf_iterator<char>(m_File)),
+                                  std::istreambuf_iterator<char>());
+    std::size_t m_intStart = 0;
+    while (m_intStart < m_strVector.size()) {
+        std::size_t m_intEnd = m_strVector.find('\n', m_intStart);
+        m_intEnd = m_intEnd == std::string::npos ? m_strVector.size() : m_intEnd + 1;
+        const std::string_view m_strLine(m_strVector.data() + m_intStart, m_intEnd - m_intStart);
+        EXPECT_EQ(IsWellFormedUtf8(m_strLine), DecodeUtf8Strict(m_strLine, m_strScratch))
+            << m_strLine;
+        m_intStart = m_intEnd;
+    }
+}
+
+// Random files of every shape, read from disk by the matcher as a task reads them, in find mode
+// (where the shortcuts apply) and replace mode (where the text is kept).
+TEST(FileMatcher, AgreesWithTheFullPathOnRealFiles) {
+    test::TTempTree m_Tree;
+    std::mt19937 m_Random(20261209);
+    const std::vector<std::string> m_arrPieces = {
+        "needle",
+        "NeEdLe",
+        "need",
+        "le",
+        " ",
+        "\r\n",
+        "\n",
+        "\x81",
+        "\xD6\xD0",
+        "\x82\xA0",
+        "\xE4\xB8\xAD",
+        "\xC3\xA9",
+        "\xEF\xBB\xBF",
+        "\xFF\xFE",
+        "\xFE\xFF",
+        std::string(1, '\0'),
+        "\x80",
+        "\xC3",
+        std::string(40, 'y'),
+    };
+    const std::u16string m_arrNames[] = {u"f.txt", u"f.php"};
+    std::uniform_int_distribution<std::size_t> m_PickPiece(0, m_arrPieces.size() - 1);
+    std::uniform_int_distribution<int> m_PickCount(0, 10);
+    int m_intMatched = 0;
+    for (const int m_intCodePage : {936, 1252}) {
+        const TCodePageScope m_Scope(m_intCodePage);
+        for (int m_intRound = 0; m_intRound < 1500; ++m_intRound) {
+            std::string m_strBytes;
+            const int m_intCount = m_PickCount(m_Random);
+            for (int m_intPiece = 0; m_intPiece < m_intCount; ++m_intPiece) {
+                m_strBytes += m_arrPieces[m_PickPiece(m_Random)];
+            }
+            const std::u16string& m_strName = m_arrNames[m_intRound % 2];
+            const auto m_Path = m_Tree.WriteFile(Utf16ToUtf8(m_strName), m_strBytes);
+            for (std::int32_t m_intEncoding = 0; m_intEncoding <= 5; ++m_intEncoding) {
+                for (const bool m_IsMatchCase : {true, false}) {
+                    const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
+                    const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
+                    const bool m_IsExpected = FullPathMatches(m_strBytes, m_strName, m_intEncoding,
+                                                              m_strOldText, m_IsMatchCase);
+                    m_intMatched += m_IsExpected ? 1 : 0;
+                    for (const bool m_IsKeepingText : {false, true}) {
+                        TFileMatcher m_Matcher(m_Prefilter);
+                        ASSERT_EQ(m_Matcher.Match(-1, nullptr, m_Path.string(),
+                                                  m_Tree.Root().u16string() + u"/" + m_strName,
+                                                  m_intEncoding, m_strOldText, m_IsMatchCase,
+                                                  m_IsKeepingText),
+                                  m_IsExpected)
+                            << "code page " << m_intCodePage << ", encoding " << m_intEncoding
+                            << ", round " << m_intRound << ", keeping " << m_IsKeepingText;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(m_intMatched, 2000);
+}
+
+// Files larger than one search piece: the find text on either side of and across the pieces'
+// seams, at the ends, absent, behind a UTF-16 mark (no decision on bytes) and in files that hold
+// the bytes but do not decode.
+TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
+    test::TTempTree m_Tree;
+    const TCodePageScope m_Scope(936);
+    constexpr std::size_t kPiece = TFileMatcher::kScanPieceSize;
+    const std::string m_strNeedle = "needle";
+    std::vector<std::pair<std::string, std::string>> m_arrFiles;
+    for (const std::size_t m_intAt : {std::size_t{0}, kPiece - 6, kPiece - 5, kPiece - 1, kPiece,
+                                      kPiece + 1, 2 * kPiece - 3, 2 * kPiece + 7, 3 * kPiece - 6}) {
+        std::string m_strBytes(3 * kPiece, 'y');
+        m_strBytes.replace(m_intAt, m_strNeedle.size(), m_strNeedle);
+        m_arrFiles.emplace_back("at " + std::to_string(m_intAt), m_strBytes);
+        m_arrFiles.emplace_back("at " + std::to_string(m_intAt) + ", upper case",
+                                std::string(m_strBytes).replace(m_intAt, 6, "NEEDLE"));
+        m_arrFiles.emplace_back("at " + std::to_string(m_intAt) + ", bad UTF-8 at the end",
+                                m_strBytes + "\xC3");
+        m_arrFiles.emplace_back(
+            "at " + std::to_string(m_intAt) + ", GBK lead byte before",
+            m_intAt == 0 ? m_strBytes : std::string(m_strBytes).replace(m_intAt - 1, 1, "\x81"));
+    }
+    m_arrFiles.emplace_back("absent", std::string(3 * kPiece + 17, 'y'));
+    m_arrFiles.emplace_back("absent, one piece and a byte", std::string(kPiece + 1, 'y'));
+    std::string m_strUtf16 = "\xFF\xFE";
+    for (std::size_t m_intIndex = 0; m_intIndex < kPiece; ++m_intIndex) {
+        m_strUtf16 += m_intIndex == kPiece / 2 ? std::string("n\0e\0e\0d\0l\0e\0", 12)
+                                               : std::string("y\0", 2);
+    }
+    m_arrFiles.emplace_back("UTF-16 with it", m_strUtf16);
+
+    int m_intMatched = 0;
+    for (const auto& [m_strCase, m_strBytes] : m_arrFiles) {
+        SCOPED_TRACE(m_strCase);
+        const auto m_Path = m_Tree.WriteFile("big.txt", m_strBytes);
+        for (std::int32_t m_intEncoding = 0; m_intEncoding <= 5; ++m_intEncoding) {
+            for (const bool m_IsMatchCase : {true, false}) {
+                const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
+                const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
+                const bool m_IsExpected = FullPathMatches(m_strBytes, u"big.txt", m_intEncoding,
+                                                          m_strOldText, m_IsMatchCase);
+                m_intMatched += m_IsExpected ? 1 : 0;
+                for (const bool m_IsKeepingText : {false, true}) {
+                    TFileMatcher m_Matcher(m_Prefilter);
+                    ASSERT_EQ(m_Matcher.Match(-1, nullptr, m_Path.string(), u"big.txt",
+                                              m_intEncoding, m_strOldText, m_IsMatchCase,
+                                              m_IsKeepingText),
+                              m_IsExpected)
+                        << "encoding " << m_intEncoding << ", match case " << m_IsMatchCase;
+                }
+            }
+        }
+    }
+    EXPECT_GT(m_intMatched, 40);
+}
+
+} // namespace
+} // namespace morvane

@@ -22,6 +22,10 @@ bool HasLineBreak(const std::u16string& p_strText) {
     return p_strText.find_first_of(u"\r\n") != std::u16string::npos;
 }
 
+std::string_view WithoutUtf8Mark(std::string_view p_strBytes) {
+    return p_strBytes.starts_with("\xEF\xBB\xBF") ? p_strBytes.substr(3) : p_strBytes;
+}
+
 } // namespace
 
 TFileMatcher::TFileMatcher(const TRawPrefilter& p_Prefilter) : g_RawPrefilter(p_Prefilter) {}
@@ -52,6 +56,7 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
                          bool p_IsKeepingText,
                          const std::function<void(std::uint64_t p_intSize)>& p_doBeforeRead) {
     g_intEncoding = kEncodingAuto;
+    g_IsUtf8Bytes = false;
     g_strText.clear();
     // Whatever goes wrong before the match test only means this file is not processed: it is
     // neither reported nor counted.
@@ -109,19 +114,17 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
         if (g_intEncoding < kEncodingAnsi || g_intEncoding > kEncodingUtf16LE) {
             return false;
         }
-        if (m_IsDecidable && !p_IsKeepingText &&
+        // The bytes hold the find text (printable ASCII), and strict UTF-8 reads ASCII bytes
+        // as themselves and nothing else as ASCII: the text holds it exactly when the bytes
+        // decode at all, and with match case its occurrences are those of the bytes, so a
+        // rewrite can work on the bytes too. Ignoring case, the replacement folds every letter
+        // (some non-ASCII ones to ASCII), which only the text can show.
+        if (m_IsDecidable && (!p_IsKeepingText || p_IsMatchCase) &&
             (g_intEncoding == kEncodingUtf8 || g_intEncoding == kEncodingUtf8Bom)) {
-            // The bytes hold the find text (printable ASCII), and strict UTF-8 reads ASCII bytes
-            // as themselves and nothing else as ASCII: the text holds it exactly when the
-            // bytes decode at all. The mark is no ASCII, so it can be left on.
             // Detection gives code 2 only for bytes it has found well-formed (or pure ASCII).
-            if (p_intEncoding == kEncodingAuto && g_intEncoding == kEncodingUtf8) {
-                return true;
-            }
-            const std::string_view m_strBody = g_strFileBytes.starts_with("\xEF\xBB\xBF")
-                                                   ? g_strFileBytes.substr(3)
-                                                   : g_strFileBytes;
-            return IsWellFormedUtf8(m_strBody);
+            g_IsUtf8Bytes = (p_intEncoding == kEncodingAuto && g_intEncoding == kEncodingUtf8) ||
+                            IsWellFormedUtf8(WithoutUtf8Mark(g_strFileBytes));
+            return g_IsUtf8Bytes;
         }
         if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
             ReleaseIfLarge(g_DecodedText.g_strText);
@@ -149,6 +152,17 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
 
 std::string TFileMatcher::BuildRewrite(const std::u16string& p_strOldText,
                                        const std::u16string& p_strNewText, bool p_IsMatchCase) {
+    if (g_IsUtf8Bytes) {
+        const std::string_view m_strBody = WithoutUtf8Mark(g_strFileBytes);
+        if (m_strBody.find('\0') == std::string_view::npos) {
+            return BuildUtf8Rewrite(m_strBody, p_strNewText);
+        }
+        // Refused for its U+0000, with the reason the text's path gives.
+        g_IsUtf8Bytes = false;
+        if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
+            throw TEngineError("Unknown error");
+        }
+    }
     // Refuses files that the line model cannot carry back unchanged (U+0000, an odd UTF-16
     // byte, ANSI bytes that do not survive the round trip) before anything is written.
     EnsureSafeToRewrite(g_intEncoding, g_strFileBytes, g_DecodedText);
@@ -168,6 +182,40 @@ std::string TFileMatcher::BuildRewrite(const std::u16string& p_strOldText,
         m_strNewText = NormalizeLineBreaks(m_strNewText);
     }
     return EncodeFileText(g_intEncoding, m_strNewText);
+}
+
+// The rewrite of a UTF-8 file on its bytes, with match case: the same steps as on the text (line
+// model, replacement, line model again when the new text has breaks, the mark of the code), each
+// on bytes that stand one to one for the text's characters.
+std::string TFileMatcher::BuildUtf8Rewrite(std::string_view p_strBody,
+                                           const std::u16string& p_strNewText) {
+    // Throws, with the text's path's reason, for a lone surrogate, which a valid file's text
+    // never holds and which nothing in the file can pair.
+    const std::string m_strNewBytes = EncodeFileText(kEncodingUtf8, p_strNewText);
+    std::string m_strText = NormalizeLineBreaks(p_strBody);
+    ReleaseBytesIfLarge();
+    std::string m_strResult;
+    if (g_intEncoding == kEncodingUtf8Bom) {
+        m_strResult = "\xEF\xBB\xBF";
+    }
+    m_strResult.reserve(m_strResult.size() + m_strText.size());
+    const std::string_view m_strView(m_strText);
+    const std::size_t m_intOldLength = g_RawPrefilter.PatternLength();
+    std::size_t m_intCopied = 0;
+    for (std::size_t m_intFound = g_RawPrefilter.Find(m_strView, 0);
+         m_intFound != std::string_view::npos;
+         m_intFound = g_RawPrefilter.Find(m_strView, m_intCopied)) {
+        m_strResult.append(m_strView.substr(m_intCopied, m_intFound - m_intCopied));
+        m_strResult.append(m_strNewBytes);
+        m_intCopied = m_intFound + m_intOldLength;
+    }
+    m_strResult.append(m_strView.substr(m_intCopied));
+    std::string().swap(m_strText);
+    // The mark holds no break, so the line model of the whole is the mark and that of the rest.
+    if (HasLineBreak(p_strNewText)) {
+        m_strResult = NormalizeLineBreaks(std::string_view(m_strResult));
+    }
+    return m_strResult;
 }
 
 #ifndef _WIN32

@@ -59,13 +59,18 @@ private:
     TScanResult ScanForFindText(TFileReader& p_Reader, std::int32_t p_intEncoding);
 #endif
 
-    // Large buffers are not kept for the next file: a tree with one huge file would hold their
-    // memory for the whole task.
+    std::string BuildUtf8Rewrite(std::string_view p_strBody, const std::u16string& p_strNewText);
+
+    // Large text buffers are not kept for the next file, nor the bytes once a rewrite has been
+    // built: a tree with one huge file would hold their memory for the whole task. The bytes
+    // buffer is otherwise kept, as every file needs one.
     void ReleaseBytesIfLarge();
     static void ReleaseIfLarge(std::u16string& p_strBuffer);
 
     const TRawPrefilter& g_RawPrefilter;
     TEncodingCode g_intEncoding = 0;
+    // The last match was decided on the bytes of a UTF-8 file, which were not decoded.
+    bool g_IsUtf8Bytes = false;
     // The file's bytes: g_strFileBytes views g_arrFileBytes, which is not cleared before each
     // read (std::string would fill a large file's room with zeros every time).
     std::unique_ptr<char[]> g_arrFileBytes;

@@ -44,6 +44,12 @@ public:
         return g_IsActive && IsAsciiCompatible(p_strFileBytes, p_intEncoding);
     }
 
+    // The first occurrence of the find text's bytes at or after p_intFrom (folded as for
+    // ContainsBytes), or npos.
+    std::size_t Find(std::string_view p_strBytes, std::size_t p_intFrom) const {
+        return g_IsActive ? FindFrom(p_strBytes, p_intFrom) : std::string_view::npos;
+    }
+
     // Whether the bytes contain the find text's bytes (ASCII letters folded unless match case).
     // Exposed for tests.
     bool ContainsBytes(std::string_view p_strBytes) const;

@@ -13,6 +13,8 @@ namespace {
 // Idle helpers are woken once this many files wait, or when the processing thread is about to
 // wait; a wake-up per file costs more than reading a small file.
 constexpr std::size_t kWakeBatch = 16;
+constexpr std::uint64_t kFindCostFactor = 3;
+constexpr std::uint64_t kReplaceCostFactor = 6;
 
 } // namespace
 
@@ -115,15 +117,19 @@ void TReadAhead::DropQueued() {
     g_BudgetFreed.notify_all();
 }
 
-void TReadAhead::Reserve(TReadJob& p_Job, std::uint64_t p_intSize) {
+void TReadAhead::Reserve(TReadJob& p_Job, std::uint64_t p_intFileSize) {
     if (g_InlineMatcher) {
         // Read on the processing thread, nothing can free the budget while it waits here.
         return;
     }
+    // What a file costs while it is tested (and rewritten) is some times its size: the bytes,
+    // and the text where it must be decoded.
+    const std::uint64_t m_intCost =
+        p_intFileSize * (g_Task.g_IsReplacing ? kReplaceCostFactor : kFindCostFactor);
     std::unique_lock m_Lock(g_Lock);
-    const auto m_IsRoom = [this, &p_Job, p_intSize] {
+    const auto m_IsRoom = [this, &p_Job, m_intCost] {
         return g_IsDropping || p_Job.g_intSequence == g_intOldestUnreleased ||
-               g_intReservedBytes + p_intSize <= g_intByteBudget;
+               g_intReservedBytes + m_intCost <= g_intByteBudget;
     };
     if (!m_IsRoom()) {
         // The processing thread may be waiting for a later file: it must hear of this, or it
@@ -136,8 +142,8 @@ void TReadAhead::Reserve(TReadJob& p_Job, std::uint64_t p_intSize) {
     if (g_IsDropping) {
         throw TEngineError("dropped");
     }
-    g_intReservedBytes += p_intSize;
-    p_Job.g_intReserved = p_intSize;
+    g_intReservedBytes += m_intCost;
+    p_Job.g_intReserved = m_intCost;
 }
 
 void TReadAhead::RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job) {

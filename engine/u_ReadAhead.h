@@ -93,8 +93,9 @@ private:
     void StartHelpers();
     void HelperLoop();
     void RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job);
-    // Called by a helper once the file's size is known; waits for room in the budget.
-    void Reserve(TReadJob& p_Job, std::uint64_t p_intSize);
+    // Called by a helper once the file's size is known; waits for room in the budget for what
+    // the file costs.
+    void Reserve(TReadJob& p_Job, std::uint64_t p_intFileSize);
 
     const std::size_t g_intThreadCount;
     const TReadAheadTask g_Task;

@@ -7,12 +7,12 @@
 
 #include <exception>
 #include <thread>
+#include <utility>
 
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #endif
-#include <utility>
 
 namespace morvane {
 
@@ -30,12 +30,15 @@ constexpr std::size_t kMaxPendingRecords = 256;
 // Files met and not handled yet: how far reading runs ahead of the walk's handling.
 constexpr std::size_t kMaxQueuedFiles = 128;
 
+const std::u16string kStatusSuccess = u"成功";
+const std::u16string kStatusFailure = u"失败";
+
+// One reader per core: reading a file is mostly system calls, which overlap well across cores,
+// and more readers than cores would only take turns.
 std::size_t ReaderThreadCount() {
     const unsigned m_intCores = std::thread::hardware_concurrency();
     return m_intCores < 2 ? 2 : (m_intCores > 4 ? 4 : m_intCores);
 }
-const std::u16string kStatusSuccess = u"成功";
-const std::u16string kStatusFailure = u"失败";
 
 } // namespace
 
@@ -77,18 +80,6 @@ void TThreadProcess::Execute() {
     g_intPublishedPosition = 0;
     g_intHandedPosition = 0;
     g_arrPendingRecords.clear();
-    if (g_intMode == kModeReplace) {
-        g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads);
-    }
-    TReadAheadTask m_ReadAheadTask;
-    m_ReadAheadTask.g_RawPrefilter = &g_RawPrefilter;
-    m_ReadAheadTask.g_intEncoding = g_intEncoding;
-    m_ReadAheadTask.g_strOldText = &g_strOldText;
-    m_ReadAheadTask.g_strNewText = &g_strNewText;
-    m_ReadAheadTask.g_IsMatchCase = g_IsMatchCase;
-    m_ReadAheadTask.g_IsReplacing = g_intMode == kModeReplace;
-    g_ReadAhead = std::make_unique<TReadAhead>(ReaderThreadCount(), m_ReadAheadTask,
-                                               g_intReadAheadByteBudget);
     g_arrQueuedFiles.clear();
     g_IsWalkEnding = false;
 #ifndef _WIN32
@@ -102,6 +93,18 @@ void TThreadProcess::Execute() {
     // still end the task with the completion callback: the result window leaves its running
     // state only through it.
     try {
+        if (g_intMode == kModeReplace) {
+            g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads);
+        }
+        TReadAheadTask m_ReadAheadTask;
+        m_ReadAheadTask.g_RawPrefilter = &g_RawPrefilter;
+        m_ReadAheadTask.g_intEncoding = g_intEncoding;
+        m_ReadAheadTask.g_strOldText = &g_strOldText;
+        m_ReadAheadTask.g_strNewText = &g_strNewText;
+        m_ReadAheadTask.g_IsMatchCase = g_IsMatchCase;
+        m_ReadAheadTask.g_IsReplacing = g_intMode == kModeReplace;
+        g_ReadAhead = std::make_unique<TReadAhead>(ReaderThreadCount(), m_ReadAheadTask,
+                                                   g_intReadAheadByteBudget);
         ProcessDirectory(Utf16ToUtf8(g_strDirectory), g_strDirectory);
         HandleQueuedFiles(true);
         // Files begun are finished and recorded, after a stop too.
@@ -133,8 +136,24 @@ void TThreadProcess::Execute() {
 
 void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
     g_strErrorMessage = p_strErrorMessage.empty() ? u"Unknown error" : p_strErrorMessage;
+    // The buffered lines, as the page their sequence numbers say: the error may have struck
+    // before the page count was brought up to date, or while the page was being written.
+    const auto m_doWriteBufferedLines = [this] {
+        if (g_arrProcessLogs.empty()) {
+            return;
+        }
+        try {
+            WriteLogPage((g_intLogsFilePosition - 1) / g_intPageSize + 1);
+        } catch (...) {
+            // The first error is the one reported; the lines of this page are lost.
+        }
+        g_arrProcessLogs.clear();
+    };
+    if (static_cast<std::int32_t>(g_arrProcessLogs.size()) >= g_intPageSize) {
+        m_doWriteBufferedLines();
+    }
     // Rewrites already begun still end, and are counted and logged, but nothing more is handed
-    // to the user interface or written as a full page: that may be what failed.
+    // to the user interface: that may be what failed.
     while (!g_arrPendingRecords.empty()) {
         TPendingRecord m_Record = std::move(g_arrPendingRecords.front());
         g_arrPendingRecords.pop_front();
@@ -155,6 +174,9 @@ void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
                          m_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
                          GetEncodingName(m_Record.g_intEncoding), m_Record.g_strFileName,
                          m_Record.g_strErrorMessage));
+        if (static_cast<std::int32_t>(g_arrProcessLogs.size()) >= g_intPageSize) {
+            m_doWriteBufferedLines();
+        }
     }
     // Calls queued before the error still reach the user interface; when the error came from a
     // hand-off, its batch is gone and nothing is tried twice.
@@ -163,17 +185,7 @@ void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
     } catch (...) {
         // The first error is the one reported.
     }
-    if (g_arrProcessLogs.empty()) {
-        return;
-    }
-    // The page that holds the buffered lines, counted from the last sequence number: the error
-    // may have struck before the page count was brought up to date.
-    const std::int32_t m_intPage = (g_intLogsFilePosition - 1) / g_intPageSize + 1;
-    try {
-        WriteLogPage(m_intPage);
-    } catch (...) {
-        // The first error is the one reported; the lines of this page are lost.
-    }
+    m_doWriteBufferedLines();
 }
 
 void TThreadProcess::ProcessDirectory(const std::string& p_strNativeDirectory,

@@ -67,7 +67,7 @@ public:
     // Bytes of files read ahead and not handled yet; the oldest file is always read, whatever
     // its size, so a larger one waits until it is the next to be handled. Set by the owner
     // before Start (tests make it small).
-    std::uint64_t g_intReadAheadByteBudget = std::uint64_t{32} << 20;
+    std::uint64_t g_intReadAheadByteBudget = std::uint64_t{64} << 20;
 
     // Optional, for window-less owners: called on the worker thread with each record's log page
     // line as soon as it is made (the headless runner prints it).

@@ -11,6 +11,7 @@
 #include "u_RawPrefilter.h"
 #include "u_TextConvert.h"
 #include "u_TextMatch.h"
+#include "u_Types.h"
 
 #include <gtest/gtest.h>
 
@@ -219,6 +220,99 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
         }
     }
     EXPECT_GT(m_intMatched, 40);
+}
+
+// What a rewrite writes, or the reason it refuses, against the steps on the text: decode, the
+// checks, the line model, the replacement, the line model again, the encoding with its mark.
+TEST(FileMatcher, RewritesAsTheStepsOnTheTextDo) {
+    test::TTempTree m_Tree;
+    std::mt19937 m_Random(1252936);
+    const std::vector<std::string> m_arrPieces = {
+        "needle",
+        "NEEDLE",
+        "needleneedle",
+        "needl",
+        " ",
+        "\r\n",
+        "\n",
+        "\r",
+        "\n\r",
+        "\xE4\xB8\xAD",
+        "\xC3\xA9",
+        "\xEF\xBB\xBF",
+        std::string(1, '\0'),
+        "\xC3",
+        "\x81",
+        "\xF0\x9F\x98\x80",
+        "tail",
+    };
+    const std::u16string m_arrNewTexts[] = {u"pin",
+                                            u"",
+                                            u"a\r\nb",
+                                            u"\n",
+                                            u"\u00e9\u4e2d",
+                                            u"needle",
+                                            std::u16string(1, char16_t(0xD800))};
+    std::uniform_int_distribution<std::size_t> m_PickPiece(0, m_arrPieces.size() - 1);
+    std::uniform_int_distribution<int> m_PickCount(1, 10);
+    const TCodePageScope m_Scope(936);
+    int m_intWritten = 0;
+    int m_intRefused = 0;
+    for (int m_intRound = 0; m_intRound < 1500; ++m_intRound) {
+        std::string m_strBytes;
+        const int m_intCount = m_PickCount(m_Random);
+        for (int m_intPiece = 0; m_intPiece < m_intCount; ++m_intPiece) {
+            m_strBytes += m_arrPieces[m_PickPiece(m_Random)];
+        }
+        const auto m_Path = m_Tree.WriteFile("f.txt", m_strBytes);
+        const std::u16string& m_strNewText = m_arrNewTexts[m_intRound % 7];
+        for (std::int32_t m_intEncoding = 0; m_intEncoding <= 5; ++m_intEncoding) {
+            for (const bool m_IsMatchCase : {true, false}) {
+                const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
+                if (!FullPathMatches(m_strBytes, u"f.txt", m_intEncoding, m_strOldText,
+                                     m_IsMatchCase)) {
+                    continue;
+                }
+                // The steps on the text.
+                const TEncodingCode m_intCode = m_intEncoding != kEncodingAuto
+                                                    ? static_cast<TEncodingCode>(m_intEncoding)
+                                                    : DetectEncoding(m_strBytes, u"f.txt");
+                std::string m_strExpected;
+                std::string m_strExpectedError;
+                try {
+                    TDecodedText m_Decoded;
+                    ASSERT_TRUE(DecodeFileBytes(m_intCode, m_strBytes, m_Decoded));
+                    EnsureSafeToRewrite(m_intCode, m_strBytes, m_Decoded);
+                    const std::u16string m_strText = NormalizeLineBreaks(m_Decoded.g_strText);
+                    m_strExpected = EncodeFileText(
+                        m_intCode, NormalizeLineBreaks(ReplaceAllOccurrences(
+                                       m_strText, m_strOldText, m_strNewText, m_IsMatchCase)));
+                } catch (const TEngineError& m_Error) {
+                    m_strExpectedError = m_Error.what();
+                }
+                const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
+                TFileMatcher m_Matcher(m_Prefilter);
+                ASSERT_TRUE(m_Matcher.Match(-1, nullptr, m_Path.string(), u"f.txt", m_intEncoding,
+                                            m_strOldText, m_IsMatchCase, true));
+                ASSERT_EQ(m_Matcher.Encoding(), m_intCode);
+                std::string m_strWritten;
+                std::string m_strError;
+                try {
+                    m_strWritten =
+                        m_Matcher.BuildRewrite(m_strOldText, m_strNewText, m_IsMatchCase);
+                } catch (const TEngineError& m_Error) {
+                    m_strError = m_Error.what();
+                }
+                ASSERT_EQ(m_strError, m_strExpectedError)
+                    << "round " << m_intRound << ", encoding " << m_intEncoding;
+                ASSERT_EQ(m_strWritten, m_strExpected)
+                    << "round " << m_intRound << ", encoding " << m_intEncoding;
+                (m_strError.empty() ? m_intWritten : m_intRefused) += 1;
+            }
+        }
+    }
+    EXPECT_GT(m_intWritten, 1000);
+    EXPECT_GT(m_intRefused, 100);
 }
 
 } // namespace

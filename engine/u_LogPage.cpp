@@ -1,6 +1,7 @@
 #include "u_LogPage.h"
 
 #include "u_FileSystemOps.h"
+#include "u_LineModel.h"
 #include "u_TextConvert.h"
 #include "u_Types.h"
 
@@ -41,25 +42,14 @@ std::string PageContent(const std::vector<std::u16string>& p_arrLines) {
                        p_strReason);
 }
 
-void SplitPageLines(std::u16string_view p_strText, std::vector<std::u16string>& p_arrLines) {
-    std::size_t m_intStart = 0;
-    std::size_t m_intIndex = 0;
-    while (m_intIndex < p_strText.size()) {
-        const char16_t m_chrCurrent = p_strText[m_intIndex];
-        if (m_chrCurrent != u'\r' && m_chrCurrent != u'\n') {
-            ++m_intIndex;
-            continue;
-        }
-        p_arrLines.emplace_back(p_strText.substr(m_intStart, m_intIndex - m_intStart));
-        ++m_intIndex;
-        if (m_chrCurrent == u'\r' && m_intIndex < p_strText.size() &&
-            p_strText[m_intIndex] == u'\n') {
-            ++m_intIndex;
-        }
-        m_intStart = m_intIndex;
+// The lines of a page file's bytes: a leading mark skipped, read by the same line rule as files.
+void AppendPageLines(std::string_view p_strBytes, std::vector<std::u16string>& p_arrLines) {
+    if (p_strBytes.starts_with(kUtf8Mark)) {
+        p_strBytes.remove_prefix(kUtf8Mark.size());
     }
-    if (m_intStart < p_strText.size()) {
-        p_arrLines.emplace_back(p_strText.substr(m_intStart));
+    const std::u16string m_strText = Utf8ToUtf16Lenient(p_strBytes);
+    for (const std::u16string_view m_strLine : SplitLines(m_strText)) {
+        p_arrLines.emplace_back(m_strLine);
     }
 }
 
@@ -200,11 +190,7 @@ bool ReadLogPageFile(const std::u16string& p_strFileName, std::vector<std::u16st
     if (!m_IsOk) {
         return false;
     }
-    std::string_view m_strView(m_strBytes);
-    if (m_strView.starts_with(kUtf8Mark)) {
-        m_strView.remove_prefix(kUtf8Mark.size());
-    }
-    SplitPageLines(Utf8ToUtf16Lenient(m_strView), p_arrLines);
+    AppendPageLines(m_strBytes, p_arrLines);
     return true;
 }
 
@@ -300,11 +286,7 @@ bool ReadLogPageFile(const std::u16string& p_strFileName, std::vector<std::u16st
     if (!m_IsOk) {
         return false;
     }
-    std::string_view m_strView(m_strBytes);
-    if (m_strView.starts_with(kUtf8Mark)) {
-        m_strView.remove_prefix(kUtf8Mark.size());
-    }
-    SplitPageLines(Utf8ToUtf16Lenient(m_strView), p_arrLines);
+    AppendPageLines(m_strBytes, p_arrLines);
     return true;
 }
 

@@ -16,9 +16,42 @@ bool IsContinuationByte(unsigned char p_intByte) {
     return (p_intByte & 0xC0U) == 0x80U;
 }
 
+// The length of the sequence a lead byte (0x80 or above) opens and the range its second byte must
+// lie in (RFC 3629 / Unicode table 3-7). False for a byte that opens no sequence. The decoder and
+// the well-formedness check both use it, so they can never disagree on what is well-formed.
+struct TUtf8Lead {
+    std::ptrdiff_t g_intLength = 0;
+    unsigned char g_intSecondLow = 0x80;
+    unsigned char g_intSecondHigh = 0xBF;
+};
+
+inline bool ClassifyUtf8Lead(unsigned char p_intLead, TUtf8Lead& p_Lead) {
+    p_Lead = TUtf8Lead{};
+    if (p_intLead >= 0xC2 && p_intLead <= 0xDF) {
+        p_Lead.g_intLength = 2;
+    } else if (p_intLead >= 0xE0 && p_intLead <= 0xEF) {
+        p_Lead.g_intLength = 3;
+        if (p_intLead == 0xE0) {
+            p_Lead.g_intSecondLow = 0xA0; // overlong below U+0800
+        } else if (p_intLead == 0xED) {
+            p_Lead.g_intSecondHigh = 0x9F; // surrogates U+D800..U+DFFF
+        }
+    } else if (p_intLead >= 0xF0 && p_intLead <= 0xF4) {
+        p_Lead.g_intLength = 4;
+        if (p_intLead == 0xF0) {
+            p_Lead.g_intSecondLow = 0x90; // overlong below U+10000
+        } else if (p_intLead == 0xF4) {
+            p_Lead.g_intSecondHigh = 0x8F; // above U+10FFFF
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // One decoder for both the strict and the lenient reading, so that they can never disagree on
-// what is well-formed. Ranges follow RFC 3629 / Unicode table 3-7; in lenient mode each maximal
-// ill-formed subpart becomes one U+FFFD, as the Unicode standard recommends.
+// what is well-formed; in lenient mode each maximal ill-formed subpart becomes one U+FFFD, as the
+// Unicode standard recommends.
 template <bool IsLenient> bool DecodeUtf8(std::string_view p_strBytes, std::u16string& p_strText) {
     // Never more UTF-16 code units than bytes: 4 bytes give at most 2 units.
     p_strText.resize(p_strBytes.size());
@@ -51,26 +84,8 @@ template <bool IsLenient> bool DecodeUtf8(std::string_view p_strBytes, std::u16s
             continue;
         }
 
-        std::ptrdiff_t m_intLength;
-        unsigned char m_intSecondLow = 0x80;
-        unsigned char m_intSecondHigh = 0xBF;
-        if (m_intLead >= 0xC2 && m_intLead <= 0xDF) {
-            m_intLength = 2;
-        } else if (m_intLead >= 0xE0 && m_intLead <= 0xEF) {
-            m_intLength = 3;
-            if (m_intLead == 0xE0) {
-                m_intSecondLow = 0xA0; // overlong below U+0800
-            } else if (m_intLead == 0xED) {
-                m_intSecondHigh = 0x9F; // surrogates U+D800..U+DFFF
-            }
-        } else if (m_intLead >= 0xF0 && m_intLead <= 0xF4) {
-            m_intLength = 4;
-            if (m_intLead == 0xF0) {
-                m_intSecondLow = 0x90; // overlong below U+10000
-            } else if (m_intLead == 0xF4) {
-                m_intSecondHigh = 0x8F; // above U+10FFFF
-            }
-        } else {
+        TUtf8Lead m_Lead;
+        if (!ClassifyUtf8Lead(m_intLead, m_Lead)) {
             if constexpr (!IsLenient) {
                 return false;
             }
@@ -78,11 +93,13 @@ template <bool IsLenient> bool DecodeUtf8(std::string_view p_strBytes, std::u16s
             ++m_Source;
             continue;
         }
+        const std::ptrdiff_t m_intLength = m_Lead.g_intLength;
 
         // Count how many bytes of the sequence are acceptable; stop at the first that is not.
         const std::ptrdiff_t m_intAvailable = m_SourceEnd - m_Source;
         std::ptrdiff_t m_intValid = 1;
-        if (m_intAvailable > 1 && m_Source[1] >= m_intSecondLow && m_Source[1] <= m_intSecondHigh) {
+        if (m_intAvailable > 1 && m_Source[1] >= m_Lead.g_intSecondLow &&
+            m_Source[1] <= m_Lead.g_intSecondHigh) {
             m_intValid = 2;
             while (m_intValid < m_intLength && m_intValid < m_intAvailable &&
                    IsContinuationByte(m_Source[m_intValid])) {
@@ -211,8 +228,8 @@ std::string Utf16ToUtf8(std::u16string_view p_strText) {
     return m_strBytes;
 }
 
-// The same ranges as DecodeUtf8, without output: a file's well-formedness is asked for far more
-// often than its text, and large files are mostly long runs of ASCII.
+// The same classification as DecodeUtf8, without output: a file's well-formedness is asked for far
+// more often than its text, and large files are mostly long runs of ASCII.
 bool IsWellFormedUtf8(std::string_view p_strBytes) {
     const auto* m_Source = reinterpret_cast<const unsigned char*>(p_strBytes.data());
     const unsigned char* const m_SourceEnd = m_Source + p_strBytes.size();
@@ -235,30 +252,13 @@ bool IsWellFormedUtf8(std::string_view p_strBytes) {
             ++m_Source;
             continue;
         }
-        std::ptrdiff_t m_intLength;
-        unsigned char m_intSecondLow = 0x80;
-        unsigned char m_intSecondHigh = 0xBF;
-        if (m_intLead >= 0xC2 && m_intLead <= 0xDF) {
-            m_intLength = 2;
-        } else if (m_intLead >= 0xE0 && m_intLead <= 0xEF) {
-            m_intLength = 3;
-            if (m_intLead == 0xE0) {
-                m_intSecondLow = 0xA0;
-            } else if (m_intLead == 0xED) {
-                m_intSecondHigh = 0x9F;
-            }
-        } else if (m_intLead >= 0xF0 && m_intLead <= 0xF4) {
-            m_intLength = 4;
-            if (m_intLead == 0xF0) {
-                m_intSecondLow = 0x90;
-            } else if (m_intLead == 0xF4) {
-                m_intSecondHigh = 0x8F;
-            }
-        } else {
+        TUtf8Lead m_Lead;
+        if (!ClassifyUtf8Lead(m_intLead, m_Lead)) {
             return false;
         }
-        if (m_SourceEnd - m_Source < m_intLength || m_Source[1] < m_intSecondLow ||
-            m_Source[1] > m_intSecondHigh) {
+        const std::ptrdiff_t m_intLength = m_Lead.g_intLength;
+        if (m_SourceEnd - m_Source < m_intLength || m_Source[1] < m_Lead.g_intSecondLow ||
+            m_Source[1] > m_Lead.g_intSecondHigh) {
             return false;
         }
         for (std::ptrdiff_t m_intIndex = 2; m_intIndex < m_intLength; ++m_intIndex) {

@@ -114,7 +114,7 @@ std::u16string LogPageFileName(const std::u16string& p_strLogsDirectory, std::in
 #ifdef _WIN32
 
 void WriteLogPageFile(const std::u16string& p_strFileName,
-                      const std::vector<std::u16string>& p_arrLines) {
+                      const std::vector<std::u16string>& p_arrLines, bool p_IsDurable) {
     const std::string m_strContent = PageContent(p_arrLines);
     const std::wstring m_strTarget = ToWide(p_strFileName);
     std::wstring m_strTemporary;
@@ -146,7 +146,7 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
         m_Data += m_intWritten;
         m_intLeft -= m_intWritten;
     }
-    if (m_intError == 0 && !FlushFileBuffers(m_hFile)) {
+    if (m_intError == 0 && p_IsDurable && !FlushFileBuffers(m_hFile)) {
         m_intError = GetLastError();
     }
     CloseHandle(m_hFile);
@@ -156,7 +156,7 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
                        SystemErrorText(static_cast<int>(m_intError)));
     }
     if (!MoveFileExW(m_strTemporary.c_str(), m_strTarget.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                     MOVEFILE_REPLACE_EXISTING | (p_IsDurable ? MOVEFILE_WRITE_THROUGH : 0))) {
         m_intError = GetLastError();
         DeleteFileW(m_strTemporary.c_str());
         ThrowPageError("Cannot create file", p_strFileName,
@@ -197,7 +197,7 @@ bool ReadLogPageFile(const std::u16string& p_strFileName, std::vector<std::u16st
 #else
 
 void WriteLogPageFile(const std::u16string& p_strFileName,
-                      const std::vector<std::u16string>& p_arrLines) {
+                      const std::vector<std::u16string>& p_arrLines, bool p_IsDurable) {
     const std::string m_strContent = PageContent(p_arrLines);
     const std::string m_strTarget = Utf16ToUtf8(p_strFileName);
     std::string m_strTemporary;
@@ -232,8 +232,8 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
         m_Data += m_intWritten;
         m_intLeft -= static_cast<std::size_t>(m_intWritten);
     }
-    // The rename below must never put a page in place whose bytes are not yet on disk.
-    if (m_intError == 0 && fsync(m_intFd) != 0) {
+    // A durable page: the rename below must never put one in place whose bytes are not on disk.
+    if (m_intError == 0 && p_IsDurable && fsync(m_intFd) != 0) {
         m_intError = errno;
     }
     if (close(m_intFd) != 0 && m_intError == 0) {
@@ -250,7 +250,9 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
         ThrowPageError("Cannot create file", p_strFileName,
                        SystemErrorText(static_cast<int>(m_intError)));
     }
-    SyncParentFolder(m_strTarget);
+    if (p_IsDurable) {
+        SyncParentFolder(m_strTarget);
+    }
 }
 
 bool ReadLogPageFile(const std::u16string& p_strFileName, std::vector<std::u16string>& p_arrLines) {

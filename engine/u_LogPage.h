@@ -22,11 +22,14 @@ std::u16string BuildLogLine(std::int32_t p_intMode, std::int32_t p_intSequence,
 std::u16string LogPageFileName(const std::u16string& p_strLogsDirectory, std::int32_t p_intPage);
 
 // Writes the page whole. A reader never sees a half-written page and a failure never damages the
-// page that was there: the content goes to a temporary file in the same folder, is flushed to disk
-// and then renamed onto the page's name. Throws TEngineError, naming the file and the reason, when
+// page that was there: the content goes to a temporary file in the same folder and is then renamed
+// onto the page's name. p_IsDurable: the content (and then the rename) is flushed to disk first,
+// so that not even a crash can leave an empty page; replace tasks want that, as their pages are
+// the only account of which files were changed, while a find task's pages can be made again and
+// are not worth a wait for the disk. Throws TEngineError, naming the file and the reason, when
 // the page cannot be written; no temporary file is left behind then.
 void WriteLogPageFile(const std::u16string& p_strFileName,
-                      const std::vector<std::u16string>& p_arrLines);
+                      const std::vector<std::u16string>& p_arrLines, bool p_IsDurable = true);
 
 // Reads a page back: false when it does not exist or cannot be read. A leading UTF-8 mark is
 // skipped; lines end at CR LF, a lone CR or a lone LF; a break at the very end starts no further

@@ -489,7 +489,8 @@ void TThreadProcess::FlushHandOffs() {
 }
 
 void TThreadProcess::WriteLogPage(std::int32_t p_intPageNumber) {
-    WriteLogPageFile(LogPageFileName(g_strLogsDirectory, p_intPageNumber), g_arrProcessLogs);
+    WriteLogPageFile(LogPageFileName(g_strLogsDirectory, p_intPageNumber), g_arrProcessLogs,
+                     g_intMode == kModeReplace);
 }
 
 } // namespace morvane

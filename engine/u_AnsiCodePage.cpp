@@ -312,6 +312,40 @@ UConverter* ConverterForThread(int p_intCodePage) {
     return t_arrConverters.back().second.get();
 }
 
+// ICU keeps a character cut by the end of the input for the next call unless told to flush.
+void ConvertToUnicode(UConverter* p_Converter, std::string_view p_strBytes, int p_intCodePage,
+                      bool p_IsFirst, bool p_IsLast, std::u16string& p_strText) {
+    if (p_IsFirst) {
+        ucnv_resetToUnicode(p_Converter);
+    }
+    p_strText.resize(p_strBytes.size() + 8);
+    const char* m_Source = p_strBytes.data();
+    const char* const m_SourceEnd = m_Source + p_strBytes.size();
+    std::size_t m_intWritten = 0;
+    for (;;) {
+        UChar* m_Target = p_strText.data() + m_intWritten;
+        UErrorCode m_intError = U_ZERO_ERROR;
+        ucnv_toUnicode(p_Converter, &m_Target, p_strText.data() + p_strText.size(), &m_Source,
+                       m_SourceEnd, nullptr, p_IsLast, &m_intError);
+        m_intWritten = static_cast<std::size_t>(m_Target - p_strText.data());
+        if (m_intError == U_BUFFER_OVERFLOW_ERROR) {
+            p_strText.resize(p_strText.size() * 2);
+            continue;
+        }
+        if (U_FAILURE(m_intError)) {
+            // Substitution never fails on content; this is an ICU-internal failure.
+            throw TEngineError(std::string("ANSI解码失败：") + u_errorName(m_intError));
+        }
+        break;
+    }
+    p_strText.resize(m_intWritten);
+    if (p_intCodePage == kJapaneseCodePage) {
+        for (char16_t& m_intUnit : p_strText) {
+            m_intUnit = WindowsControlFromIbm943(m_intUnit);
+        }
+    }
+}
+
 } // namespace
 
 int DefaultAnsiCodePage() {
@@ -342,33 +376,13 @@ void AnsiDecode(std::string_view p_strBytes, int p_intCodePage, std::u16string& 
         return;
     }
 
-    ucnv_resetToUnicode(m_Converter);
-    p_strText.resize(p_strBytes.size() + 8);
-    const char* m_Source = p_strBytes.data();
-    const char* const m_SourceEnd = m_Source + p_strBytes.size();
-    std::size_t m_intWritten = 0;
-    for (;;) {
-        UChar* m_Target = p_strText.data() + m_intWritten;
-        UErrorCode m_intError = U_ZERO_ERROR;
-        ucnv_toUnicode(m_Converter, &m_Target, p_strText.data() + p_strText.size(), &m_Source,
-                       m_SourceEnd, nullptr, true, &m_intError);
-        m_intWritten = static_cast<std::size_t>(m_Target - p_strText.data());
-        if (m_intError == U_BUFFER_OVERFLOW_ERROR) {
-            p_strText.resize(p_strText.size() * 2);
-            continue;
-        }
-        if (U_FAILURE(m_intError)) {
-            // Substitution never fails on content; this is an ICU-internal failure.
-            throw TEngineError(std::string("ANSI解码失败：") + u_errorName(m_intError));
-        }
-        break;
-    }
-    p_strText.resize(m_intWritten);
-    if (p_intCodePage == kJapaneseCodePage) {
-        for (char16_t& m_intUnit : p_strText) {
-            m_intUnit = WindowsControlFromIbm943(m_intUnit);
-        }
-    }
+    ConvertToUnicode(m_Converter, p_strBytes, p_intCodePage, true, true, p_strText);
+}
+
+void AnsiDecodePiece(std::string_view p_strPiece, int p_intCodePage, bool p_IsFirst, bool p_IsLast,
+                     std::u16string& p_strText) {
+    ConvertToUnicode(ConverterForThread(p_intCodePage), p_strPiece, p_intCodePage, p_IsFirst,
+                     p_IsLast, p_strText);
 }
 
 bool AnsiEncodeStrict(std::u16string_view p_strText, int p_intCodePage, std::string& p_strBytes) {

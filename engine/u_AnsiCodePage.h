@@ -33,6 +33,16 @@ bool IsSupportedAnsiCodePage(int p_intCodePage);
 std::u16string AnsiDecode(std::string_view p_strBytes, int p_intCodePage);
 void AnsiDecode(std::string_view p_strBytes, int p_intCodePage, std::u16string& p_strText);
 
+#ifndef _WIN32
+// The same for bytes that arrive in pieces: each call replaces p_strText with the text of one
+// more piece, and the pieces' texts joined are AnsiDecode's text of the bytes joined (a character
+// cut by a piece's end comes with the next piece). p_IsFirst starts a new file, p_IsLast ends it
+// (that piece may be empty). The state lives with the calling thread, so one file at a time per
+// thread, with no other decoding in between.
+void AnsiDecodePiece(std::string_view p_strPiece, int p_intCodePage, bool p_IsFirst, bool p_IsLast,
+                     std::u16string& p_strText);
+#endif
+
 // Strict encoding: false, with p_strBytes in any state, when any character (a lone surrogate
 // included) has no exact mapping in the code page. No best-fit or fallback substitutions.
 bool AnsiEncodeStrict(std::u16string_view p_strText, int p_intCodePage, std::string& p_strBytes);

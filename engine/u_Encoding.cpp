@@ -1,7 +1,7 @@
 #include "u_Encoding.h"
 
 #include "u_AnsiCodePage.h"
-#include "u_ExtensionFilter.h"
+#include "u_EncodingProbe.h"
 #include "u_TextConvert.h"
 
 #include <bit>
@@ -19,31 +19,6 @@ constexpr std::string_view kUtf32BEMark = "\x00\x00\xFE\xFF"sv;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF"sv;
 constexpr std::string_view kUtf16LEMark = "\xFF\xFE"sv;
 constexpr std::string_view kUtf16BEMark = "\xFE\xFF"sv;
-
-// Detection looks at this many leading bytes for a mark, or at 2 when the file is shorter.
-constexpr std::size_t kMarkProbeSize = 4;
-
-// Four words at a time, tested together: large files are mostly long runs of ASCII.
-bool HasHighByte(std::string_view p_strBytes) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    const char* m_Source = p_strBytes.data();
-    std::size_t m_intLeft = p_strBytes.size();
-    while (m_intLeft >= 32) {
-        std::uint64_t m_arrWords[4];
-        std::memcpy(m_arrWords, m_Source, sizeof m_arrWords);
-        if (((m_arrWords[0] | m_arrWords[1] | m_arrWords[2] | m_arrWords[3]) & kHighBits) != 0) {
-            return true;
-        }
-        m_Source += 32;
-        m_intLeft -= 32;
-    }
-    for (; m_intLeft > 0; --m_intLeft, ++m_Source) {
-        if ((static_cast<unsigned char>(*m_Source) & 0x80U) != 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::string_view WithoutMark(std::string_view p_strBytes, std::string_view p_strMark) {
     return p_strBytes.starts_with(p_strMark) ? p_strBytes.substr(p_strMark.size()) : p_strBytes;
@@ -125,44 +100,29 @@ std::u16string GetEncodingName(TEncodingCode p_intEncoding) {
     }
 }
 
-TEncodingCode DetectEncoding(std::string_view p_strFileBytes, std::u16string_view p_strFileName) {
-    if (p_strFileBytes.size() < 2) {
-        return kEncodingAnsi;
-    }
-    // A file of 2 or 3 bytes offers only its first 2 to the mark test, so three bytes EF BB BF
-    // are not taken for a marked UTF-8 file.
-    const std::string_view m_strHead =
-        p_strFileBytes.substr(0, p_strFileBytes.size() >= kMarkProbeSize ? kMarkProbeSize : 2);
-    if (m_strHead.starts_with(kUtf32LEMark)) {
+TEncodingCode EncodingFromMark(std::string_view p_strHead) {
+    if (p_strHead.starts_with(kUtf32LEMark)) {
         return kEncodingUtf32LE;
     }
-    if (m_strHead.starts_with(kUtf32BEMark)) {
+    if (p_strHead.starts_with(kUtf32BEMark)) {
         return kEncodingUtf32BE;
     }
-    if (m_strHead.starts_with(kUtf8Mark)) {
+    if (p_strHead.starts_with(kUtf8Mark)) {
         return kEncodingUtf8Bom;
     }
-    if (m_strHead.starts_with(kUtf16LEMark)) {
+    if (p_strHead.starts_with(kUtf16LEMark)) {
         return kEncodingUtf16LE;
     }
-    if (m_strHead.starts_with(kUtf16BEMark)) {
+    if (p_strHead.starts_with(kUtf16BEMark)) {
         return kEncodingUtf16BE;
     }
+    return kEncodingAuto;
+}
 
-    if (HasHighByte(p_strFileBytes)) {
-        const std::string_view m_strBody = WithoutMark(p_strFileBytes, kUtf8Mark);
-        if (!IsWellFormedUtf8(m_strBody)) {
-            return kEncodingAnsi;
-        }
-        // Well-formed text is empty exactly when the bytes are, and begins with U+0000 exactly
-        // when the first byte is 00.
-        if (!m_strBody.empty() && m_strBody.front() != '\0') {
-            return kEncodingUtf8;
-        }
-    }
-
-    return AsciiUpperCase(FileNameExtension(p_strFileName)) == u".PHP" ? kEncodingAnsi
-                                                                       : kEncodingUtf8;
+TEncodingCode DetectEncoding(std::string_view p_strFileBytes, std::u16string_view p_strFileName) {
+    TEncodingProbe m_Probe;
+    m_Probe.Feed(p_strFileBytes);
+    return m_Probe.Detect(p_strFileName);
 }
 
 bool DecodeFileBytes(TEncodingCode p_intEncoding, std::string_view p_strFileBytes,

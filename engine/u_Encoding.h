@@ -29,6 +29,10 @@ std::u16string GetEncodingName(TEncodingCode p_intEncoding);
 // UTF-8 for every other name. Returns 1..7, never 0. Called on the processing thread.
 TEncodingCode DetectEncoding(std::string_view p_strFileBytes, std::u16string_view p_strFileName);
 
+// The code a byte-order mark at the start of p_strHead stands for (UTF-32 marks before the UTF-16
+// mark they begin with), or kEncodingAuto when it holds none.
+TEncodingCode EncodingFromMark(std::string_view p_strHead);
+
 // A file's text before the line model is applied.
 struct TDecodedText {
     std::u16string g_strText;

@@ -1,5 +1,7 @@
 #include "u_FileMatcher.h"
 
+#include "u_AnsiCodePage.h"
+#include "u_EncodingProbe.h"
 #include "u_LineModel.h"
 #include "u_TextConvert.h"
 #include "u_TextMatch.h"
@@ -73,11 +75,25 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
                              p_intDirectoryFd >= 0 ? p_strEntryName : p_strNativeFileName.c_str());
         if (m_Reader.Size() > kScanPieceSize && g_RawPrefilter.IsActive()) {
             // A large file is first searched piece by piece in a small buffer that stays in
-            // the processor's cache; only a file that may match is then read whole.
-            switch (ScanForFindText(m_Reader, p_intEncoding)) {
+            // the processor's cache; only a file that may match is then read whole. In find
+            // mode the pieces also settle its encoding, and most files are never held whole.
+            TEncodingProbe m_Probe;
+            switch (
+                ScanForFindText(m_Reader, p_intEncoding, p_IsKeepingText ? nullptr : &m_Probe)) {
             case TScanResult::Absent:
                 return false;
             case TScanResult::Found:
+                if (!p_IsKeepingText) {
+                    m_Reader.CheckUnchanged(m_Probe.Size(), g_FileIdentity);
+                    const TFoundVerdict m_Verdict =
+                        DecideFoundFile(m_Probe, p_intEncoding, p_strFileName);
+                    if (m_Verdict != TFoundVerdict::NeedsText) {
+                        return m_Verdict == TFoundVerdict::Matched;
+                    }
+                    if (g_intEncoding == kEncodingAnsi) {
+                        return AnsiPiecesContain(m_Reader, p_strOldText, p_IsMatchCase);
+                    }
+                }
                 m_IsFoundInBytes = true;
                 break;
             case TScanResult::Undecided:
@@ -219,13 +235,17 @@ std::string TFileMatcher::BuildUtf8Rewrite(std::string_view p_strBody,
 }
 
 #ifndef _WIN32
-// The pieces overlap by the find text's length less one, so no occurrence is cut.
+// The pieces overlap by the find text's length less one, so no occurrence is cut. The probe
+// takes the pieces that are plain ASCII as they go by; from the first other piece on it is only
+// fed once the find text has turned up, so files that do not match are never checked as UTF-8.
 TFileMatcher::TScanResult TFileMatcher::ScanForFindText(TFileReader& p_Reader,
-                                                        std::int32_t p_intEncoding) {
+                                                        std::int32_t p_intEncoding,
+                                                        TEncodingProbe* p_Probe) {
     const std::size_t m_intOverlap = g_RawPrefilter.PatternLength() - 1;
     g_strScanBuffer.resize(m_intOverlap + kScanPieceSize);
     std::size_t m_intCarried = 0;
     std::uint64_t m_intOffset = 0;
+    bool m_IsProbeBehind = p_Probe == nullptr;
     for (;;) {
         const std::size_t m_intGot =
             p_Reader.ReadAt(m_intOffset, g_strScanBuffer.data() + m_intCarried, kScanPieceSize);
@@ -234,7 +254,13 @@ TFileMatcher::TScanResult TFileMatcher::ScanForFindText(TFileReader& p_Reader,
             // Decided by the first bytes (a UTF-16 mark) or the encoding: not for this file.
             return TScanResult::Undecided;
         }
+        if (!m_IsProbeBehind) {
+            m_IsProbeBehind = !p_Probe->FeedIfAscii(m_strWindow.substr(m_intCarried));
+        }
         if (g_RawPrefilter.ContainsBytes(m_strWindow)) {
+            if (p_Probe != nullptr) {
+                FeedRest(p_Reader, *p_Probe);
+            }
             return TScanResult::Found;
         }
         if (m_intGot < kScanPieceSize) {
@@ -245,6 +271,73 @@ TFileMatcher::TScanResult TFileMatcher::ScanForFindText(TFileReader& p_Reader,
         std::memmove(g_strScanBuffer.data(), m_strWindow.data() + m_strWindow.size() - m_intCarried,
                      m_intCarried);
     }
+}
+
+// Reads on from where the probe stopped to the end of the file (a file that grows meanwhile is
+// read beyond its size, which the caller's check then refuses).
+void TFileMatcher::FeedRest(TFileReader& p_Reader, TEncodingProbe& p_Probe) {
+    g_strScanBuffer.resize(kScanPieceSize);
+    for (;;) {
+        const std::size_t m_intGot =
+            p_Reader.ReadAt(p_Probe.Size(), g_strScanBuffer.data(), kScanPieceSize);
+        p_Probe.Feed(std::string_view(g_strScanBuffer.data(), m_intGot));
+        if (m_intGot < kScanPieceSize) {
+            return;
+        }
+    }
+}
+
+// The bytes hold the find text and the probe has seen them all. In UTF-8 the bytes decide, as in
+// Match; so they do for a single-byte ANSI code page, which reads each byte as one character and
+// ASCII bytes as themselves. A double-byte code page may read the find text's bytes as the second
+// halves of characters: only its text can tell.
+TFileMatcher::TFoundVerdict TFileMatcher::DecideFoundFile(const TEncodingProbe& p_Probe,
+                                                          std::int32_t p_intEncoding,
+                                                          const std::u16string& p_strFileName) {
+    g_intEncoding = p_intEncoding != kEncodingAuto ? static_cast<TEncodingCode>(p_intEncoding)
+                                                   : p_Probe.Detect(p_strFileName);
+    if (g_intEncoding < kEncodingAnsi || g_intEncoding > kEncodingUtf16LE) {
+        return TFoundVerdict::NotMatched;
+    }
+    if (g_intEncoding == kEncodingUtf8 || g_intEncoding == kEncodingUtf8Bom) {
+        return p_Probe.IsWellFormedUtf8Body() ? TFoundVerdict::Matched : TFoundVerdict::NotMatched;
+    }
+    if (g_intEncoding == kEncodingAnsi && IsSingleByteAnsiCodePage(GetAnsiCodePage())) {
+        return TFoundVerdict::Matched;
+    }
+    return TFoundVerdict::NeedsText;
+}
+
+// A double-byte code page's text, decoded and searched piece by piece: the pieces' texts overlap
+// by the find text's length less one (it has no break, so the line model does not matter), and
+// the file is never held whole.
+bool TFileMatcher::AnsiPiecesContain(TFileReader& p_Reader, const std::u16string& p_strOldText,
+                                     bool p_IsMatchCase) {
+    const int m_intCodePage = GetAnsiCodePage();
+    const std::size_t m_intOverlap = p_strOldText.size() - 1;
+    g_strScanBuffer.resize(kScanPieceSize);
+    std::u16string m_strPieceText;
+    std::u16string& m_strWindow = g_DecodedText.g_strText;
+    m_strWindow.clear();
+    std::uint64_t m_intOffset = 0;
+    bool m_IsFound = false;
+    bool m_IsLast = false;
+    while (!m_IsLast && !m_IsFound) {
+        const std::size_t m_intGot =
+            p_Reader.ReadAt(m_intOffset, g_strScanBuffer.data(), kScanPieceSize);
+        m_IsLast = m_intGot < kScanPieceSize;
+        AnsiDecodePiece(std::string_view(g_strScanBuffer.data(), m_intGot), m_intCodePage,
+                        m_intOffset == 0, m_IsLast, m_strPieceText);
+        m_intOffset += m_intGot;
+        m_strWindow.erase(0, m_strWindow.size() - std::min(m_intOverlap, m_strWindow.size()));
+        m_strWindow += m_strPieceText;
+        m_IsFound = ContainsFindText(m_strWindow, p_strOldText, p_IsMatchCase);
+    }
+    // Read a second time: the file must still be what the first reading saw (a found text
+    // ends the reading early, and then only the size and time can tell).
+    p_Reader.CheckUnchanged(m_IsLast ? m_intOffset : p_Reader.Size(), g_FileIdentity);
+    ReleaseIfLarge(m_strWindow);
+    return m_IsFound;
 }
 #endif
 

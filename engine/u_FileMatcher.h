@@ -6,6 +6,7 @@
 // allocations. One object per thread.
 
 #include "u_Encoding.h"
+#include "u_EncodingProbe.h"
 #include "u_FileRead.h"
 #include "u_RawPrefilter.h"
 
@@ -55,8 +56,17 @@ private:
 #ifndef _WIN32
     enum class TScanResult { Absent, Found, Undecided };
     // Whether the file's bytes hold the find text, read in pieces; Undecided when the raw-byte
-    // decision does not apply to it.
-    TScanResult ScanForFindText(TFileReader& p_Reader, std::int32_t p_intEncoding);
+    // decision does not apply to it. With p_Probe, a found file is read to its end through it.
+    TScanResult ScanForFindText(TFileReader& p_Reader, std::int32_t p_intEncoding,
+                                TEncodingProbe* p_Probe);
+    void FeedRest(TFileReader& p_Reader, TEncodingProbe& p_Probe);
+    enum class TFoundVerdict { Matched, NotMatched, NeedsText };
+    // Find mode, for a file whose bytes hold the find text: the verdict when the probe's facts
+    // settle it (g_intEncoding is then set), or NeedsText.
+    TFoundVerdict DecideFoundFile(const TEncodingProbe& p_Probe, std::int32_t p_intEncoding,
+                                  const std::u16string& p_strFileName);
+    bool AnsiPiecesContain(TFileReader& p_Reader, const std::u16string& p_strOldText,
+                           bool p_IsMatchCase);
 #endif
 
     std::string BuildUtf8Rewrite(std::string_view p_strBody, const std::u16string& p_strNewText);

@@ -206,16 +206,20 @@ std::size_t TFileReader::ReadWholeInto(char* p_Buffer, TFileIdentity& p_Identity
             break;
         }
     }
+    CheckUnchanged(m_intDone, p_Identity);
+    return m_intDone;
+}
+
+void TFileReader::CheckUnchanged(std::uint64_t p_intBytesRead, TFileIdentity& p_Identity) {
     struct stat m_After {};
-    if (m_Ops.Fstat(g_intFd, &m_After) != 0) {
+    if (FileSystemOps().Fstat(g_intFd, &m_After) != 0) {
         ThrowSystemError(errno);
     }
-    if (m_intDone != m_intSize || static_cast<std::uint64_t>(m_After.st_size) != m_intSize ||
+    if (p_intBytesRead != g_intSize || static_cast<std::uint64_t>(m_After.st_size) != g_intSize ||
         ModifiedNs(m_After) != g_Before.g_intModifiedNs) {
         throw TEngineError(kChangedWhileReadMessage);
     }
     p_Identity = g_Before;
-    return m_intDone;
 }
 
 void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,

@@ -50,6 +50,10 @@ public:
     // The same into a buffer of at least Size() + 1 bytes, whose old content needs no clearing
     // first; returns the number of bytes read (Size()).
     std::size_t ReadWholeInto(char* p_Buffer, TFileIdentity& p_Identity);
+    // For a caller that read the file its own way: throws unless p_intBytesRead is its size and
+    // neither its size nor its modification time has changed since it was opened; then fills
+    // p_Identity.
+    void CheckUnchanged(std::uint64_t p_intBytesRead, TFileIdentity& p_Identity);
 
 private:
     int g_intFd = -1;

@@ -68,6 +68,10 @@ bool IsAsciiCompatibleAnsiCodePage(int p_intCodePage) {
     }
 }
 
+bool IsSingleByteAnsiCodePage(int p_intCodePage) {
+    return p_intCodePage == 874 || (p_intCodePage >= 1250 && p_intCodePage <= 1258);
+}
+
 TRawPrefilter::TRawPrefilter(std::u16string_view p_strOldText, bool p_IsMatchCase)
     : g_IsMatchCase(p_IsMatchCase) {
     g_IsActive = !p_strOldText.empty() &&

@@ -21,6 +21,10 @@ namespace morvane {
 // byte or sequence into printable ASCII (the engine's tests check it on every 1- and 2-byte input).
 bool IsAsciiCompatibleAnsiCodePage(int p_intCodePage);
 
+// The code pages among those that read every byte as one character of its own, so that the find
+// text's bytes in a file are the find text in its text (the engine's tests check every byte).
+bool IsSingleByteAnsiCodePage(int p_intCodePage);
+
 class TRawPrefilter {
 public:
     // p_strOldText as ProcessFile receives it: already ASCII-upper-cased when case is ignored.

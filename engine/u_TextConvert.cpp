@@ -1,5 +1,6 @@
 #include "u_TextConvert.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -230,9 +231,15 @@ std::string Utf16ToUtf8(std::u16string_view p_strText) {
 
 // The same classification as DecodeUtf8, without output: a file's well-formedness is asked for far
 // more often than its text, and large files are mostly long runs of ASCII.
-bool IsWellFormedUtf8(std::string_view p_strBytes) {
-    const auto* m_Source = reinterpret_cast<const unsigned char*>(p_strBytes.data());
+std::size_t WellFormedUtf8Prefix(std::string_view p_strBytes, bool& p_IsIllFormed) {
+    p_IsIllFormed = false;
+    const auto* const m_Start = reinterpret_cast<const unsigned char*>(p_strBytes.data());
+    const auto* m_Source = m_Start;
     const unsigned char* const m_SourceEnd = m_Source + p_strBytes.size();
+    const auto m_Stop = [&](bool p_IsBroken) {
+        p_IsIllFormed = p_IsBroken;
+        return static_cast<std::size_t>(m_Source - m_Start);
+    };
     while (m_Source < m_SourceEnd) {
         while (m_SourceEnd - m_Source >= 16) {
             std::uint64_t m_intFirst;
@@ -254,21 +261,31 @@ bool IsWellFormedUtf8(std::string_view p_strBytes) {
         }
         TUtf8Lead m_Lead;
         if (!ClassifyUtf8Lead(m_intLead, m_Lead)) {
-            return false;
+            return m_Stop(true);
         }
         const std::ptrdiff_t m_intLength = m_Lead.g_intLength;
-        if (m_SourceEnd - m_Source < m_intLength || m_Source[1] < m_Lead.g_intSecondLow ||
-            m_Source[1] > m_Lead.g_intSecondHigh) {
-            return false;
+        const std::ptrdiff_t m_intPresent = std::min(m_intLength, m_SourceEnd - m_Source);
+        // Every byte present is checked, so a sequence cut by the end is told from a broken one.
+        if (m_intPresent >= 2 &&
+            (m_Source[1] < m_Lead.g_intSecondLow || m_Source[1] > m_Lead.g_intSecondHigh)) {
+            return m_Stop(true);
         }
-        for (std::ptrdiff_t m_intIndex = 2; m_intIndex < m_intLength; ++m_intIndex) {
+        for (std::ptrdiff_t m_intIndex = 2; m_intIndex < m_intPresent; ++m_intIndex) {
             if (!IsContinuationByte(m_Source[m_intIndex])) {
-                return false;
+                return m_Stop(true);
             }
+        }
+        if (m_intPresent < m_intLength) {
+            return m_Stop(false);
         }
         m_Source += m_intLength;
     }
-    return true;
+    return m_Stop(false);
+}
+
+bool IsWellFormedUtf8(std::string_view p_strBytes) {
+    bool m_IsIllFormed = false;
+    return WellFormedUtf8Prefix(p_strBytes, m_IsIllFormed) == p_strBytes.size();
 }
 
 bool DecodeUtf8Strict(std::string_view p_strBytes, std::u16string& p_strText) {

@@ -1,6 +1,7 @@
 #pragma once
 // Small conversions on UTF-16 text and UTF-8 bytes. Pure functions, no I/O.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,11 @@ bool DecodeUtf8Strict(std::string_view p_strBytes, std::u16string& p_strText);
 
 // Whether DecodeUtf8Strict would accept the bytes, without decoding them.
 bool IsWellFormedUtf8(std::string_view p_strBytes);
+
+// The length of the longest beginning of the bytes made of whole well-formed sequences, for bytes
+// that arrive in pieces. p_IsIllFormed tells whether it ends at a sequence no further bytes could
+// mend; otherwise it ends at the end or at a sequence the end has cut (at most three bytes).
+std::size_t WellFormedUtf8Prefix(std::string_view p_strBytes, bool& p_IsIllFormed);
 
 // Decimal text of a number, as labels, log lines and messages show numbers.
 std::u16string IntToText(long long p_intValue);

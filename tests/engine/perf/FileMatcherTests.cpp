@@ -167,11 +167,12 @@ TEST(FileMatcher, AgreesWithTheFullPathOnRealFiles) {
 }
 
 // Files larger than one search piece: the find text on either side of and across the pieces'
-// seams, at the ends, absent, behind a UTF-16 mark (no decision on bytes) and in files that hold
-// the bytes but do not decode.
+// seams, at the ends, absent, behind a UTF-16 mark (no decision on bytes), in files that hold the
+// bytes but do not decode, and with what settles the encoding (a sequence, a broken one, a
+// double-byte character) before, after or across a seam; under a double-byte and a single-byte
+// code page. A match must also come with the encoding the record shows.
 TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
     test::TTempTree m_Tree;
-    const TCodePageScope m_Scope(936);
     constexpr std::size_t kPiece = TFileMatcher::kScanPieceSize;
     const std::string m_strNeedle = "needle";
     std::vector<std::pair<std::string, std::string>> m_arrFiles;
@@ -188,6 +189,33 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
             "at " + std::to_string(m_intAt) + ", GBK lead byte before",
             m_intAt == 0 ? m_strBytes : std::string(m_strBytes).replace(m_intAt - 1, 1, "\x81"));
     }
+    std::string m_strMiddle(2 * kPiece + 100, 'y');
+    m_strMiddle.replace(kPiece + kPiece / 2, 6, m_strNeedle);
+    // Where the bytes that settle the encoding lie, against the pieces and the find text.
+    for (const std::size_t m_intAt : {std::size_t{10}, kPiece - 1, kPiece + kPiece / 2 + 20,
+                                      2 * kPiece - 2, 2 * kPiece - 1, 2 * kPiece + 96}) {
+        const std::string m_strWhere = " at " + std::to_string(m_intAt);
+        m_arrFiles.emplace_back("a UTF-8 character" + m_strWhere,
+                                std::string(m_strMiddle).replace(m_intAt, 3, "\xE4\xB8\xAD"));
+        m_arrFiles.emplace_back("a four-byte character" + m_strWhere,
+                                std::string(m_strMiddle).replace(m_intAt, 4, "\xF0\x9F\x98\x80"));
+        m_arrFiles.emplace_back("a cut sequence" + m_strWhere,
+                                std::string(m_strMiddle).replace(m_intAt, 2, "\xE4\xB8"));
+        m_arrFiles.emplace_back("a GBK character" + m_strWhere,
+                                std::string(m_strMiddle).replace(m_intAt, 2, "\xD6\xD0"));
+    }
+    m_arrFiles.emplace_back("GBK characters all along", [&] {
+        std::string m_strBytes = m_strMiddle;
+        for (std::size_t m_intAt = 1; m_intAt + 2 < m_strBytes.size(); m_intAt += 1001) {
+            if (m_strBytes.compare(m_intAt, 2, "yy") == 0) {
+                m_strBytes.replace(m_intAt, 2, "\xD6\xD0");
+            }
+        }
+        return m_strBytes;
+    }());
+    m_arrFiles.emplace_back("marked UTF-8", "\xEF\xBB\xBF" + m_strMiddle);
+    m_arrFiles.emplace_back("marked, then broken", "\xEF\xBB\xBF" + m_strMiddle + "\xFF");
+    m_arrFiles.emplace_back("a NUL first", std::string(1, '\0') + m_strMiddle + "\xC3\xA9");
     m_arrFiles.emplace_back("absent", std::string(3 * kPiece + 17, 'y'));
     m_arrFiles.emplace_back("absent, one piece and a byte", std::string(kPiece + 1, 'y'));
     std::string m_strUtf16 = "\xFF\xFE";
@@ -198,28 +226,42 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
     m_arrFiles.emplace_back("UTF-16 with it", m_strUtf16);
 
     int m_intMatched = 0;
-    for (const auto& [m_strCase, m_strBytes] : m_arrFiles) {
-        SCOPED_TRACE(m_strCase);
-        const auto m_Path = m_Tree.WriteFile("big.txt", m_strBytes);
-        for (std::int32_t m_intEncoding = 0; m_intEncoding <= 5; ++m_intEncoding) {
-            for (const bool m_IsMatchCase : {true, false}) {
-                const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
-                const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
-                const bool m_IsExpected = FullPathMatches(m_strBytes, u"big.txt", m_intEncoding,
-                                                          m_strOldText, m_IsMatchCase);
-                m_intMatched += m_IsExpected ? 1 : 0;
-                for (const bool m_IsKeepingText : {false, true}) {
-                    TFileMatcher m_Matcher(m_Prefilter);
-                    ASSERT_EQ(m_Matcher.Match(-1, nullptr, m_Path.string(), u"big.txt",
-                                              m_intEncoding, m_strOldText, m_IsMatchCase,
-                                              m_IsKeepingText),
-                              m_IsExpected)
-                        << "encoding " << m_intEncoding << ", match case " << m_IsMatchCase;
+    for (const int m_intCodePage : {936, 1252}) {
+        const TCodePageScope m_Scope(m_intCodePage);
+        for (const auto& [m_strCase, m_strBytes] : m_arrFiles) {
+            SCOPED_TRACE(m_strCase + ", code page " + std::to_string(m_intCodePage));
+            const auto m_Path = m_Tree.WriteFile("big.txt", m_strBytes);
+            // Only detection and ANSI depend on the code page.
+            const std::int32_t m_intLastEncoding = m_intCodePage == 936 ? 5 : 1;
+            for (std::int32_t m_intEncoding = 0; m_intEncoding <= m_intLastEncoding;
+                 ++m_intEncoding) {
+                const TEncodingCode m_intExpectedEncoding =
+                    m_intEncoding != kEncodingAuto ? static_cast<TEncodingCode>(m_intEncoding)
+                                                   : DetectEncoding(m_strBytes, u"big.txt");
+                for (const bool m_IsMatchCase : {true, false}) {
+                    const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
+                    const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
+                    const bool m_IsExpected = FullPathMatches(m_strBytes, u"big.txt", m_intEncoding,
+                                                              m_strOldText, m_IsMatchCase);
+                    m_intMatched += m_IsExpected ? 1 : 0;
+                    for (const bool m_IsKeepingText : {false, true}) {
+                        TFileMatcher m_Matcher(m_Prefilter);
+                        ASSERT_EQ(m_Matcher.Match(-1, nullptr, m_Path.string(), u"big.txt",
+                                                  m_intEncoding, m_strOldText, m_IsMatchCase,
+                                                  m_IsKeepingText),
+                                  m_IsExpected)
+                            << "encoding " << m_intEncoding << ", match case " << m_IsMatchCase
+                            << ", keeping " << m_IsKeepingText;
+                        if (m_IsExpected) {
+                            EXPECT_EQ(int(m_Matcher.Encoding()), int(m_intExpectedEncoding));
+                            EXPECT_EQ(m_Matcher.Identity().g_intSize, m_strBytes.size());
+                        }
+                    }
                 }
             }
         }
     }
-    EXPECT_GT(m_intMatched, 40);
+    EXPECT_GT(m_intMatched, 150);
 }
 
 // What a rewrite writes, or the reason it refuses, against the steps on the text: decode, the

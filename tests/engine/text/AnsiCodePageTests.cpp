@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <random>
 #include <thread>
 
 namespace morvane {
@@ -272,6 +273,42 @@ TEST(AnsiRoundTrip, GbkAgreesWithTheReferenceWhereIcuDoes) {
     EXPECT_EQ(m_intCodeCount, 23940U);
     EXPECT_EQ(m_intDifferenceCount, 101U);
 }
+
+#ifndef _WIN32
+// Text decoded piece by piece, cut anywhere (within a double-byte character too, and after a lone
+// lead byte), joins to the text of the whole, invalid bytes and the 932 control codes included.
+TEST(AnsiDecodePiece, PiecesJoinToTheTextOfTheWhole) {
+    std::mt19937 m_Random(9360);
+    const unsigned char m_arrPool[] = {0x00, 0x1A, 0x1C, 0x40, 0x41, 0x5C, 0x7E, 0x7F, 0x80, 0x81,
+                                       0x82, 0x9F, 0xA0, 0xA1, 0xB0, 0xD6, 0xDF, 0xE0, 0xFE, 0xFF};
+    for (const int m_intCodePage : {932, 936, 949, 950, 1252}) {
+        for (int m_intRound = 0; m_intRound < 400; ++m_intRound) {
+            std::string m_strBytes;
+            for (std::size_t m_intCount = m_Random() % 24; m_intCount > 0; --m_intCount) {
+                m_strBytes += static_cast<char>(m_arrPool[m_Random() % sizeof m_arrPool]);
+            }
+            const std::u16string m_strExpected = AnsiDecode(m_strBytes, m_intCodePage);
+            std::u16string m_strJoined;
+            std::u16string m_strPiece;
+            std::size_t m_intAt = 0;
+            bool m_IsFirst = true;
+            bool m_IsLast = false;
+            while (!m_IsLast) {
+                const std::size_t m_intLength =
+                    std::min<std::size_t>(m_Random() % 4, m_strBytes.size() - m_intAt);
+                m_IsLast = m_intAt + m_intLength == m_strBytes.size() && (m_Random() & 1) != 0;
+                AnsiDecodePiece(std::string_view(m_strBytes).substr(m_intAt, m_intLength),
+                                m_intCodePage, m_IsFirst, m_IsLast, m_strPiece);
+                m_strJoined += m_strPiece;
+                m_intAt += m_intLength;
+                m_IsFirst = false;
+            }
+            ASSERT_EQ(m_strJoined, m_strExpected)
+                << "code page " << m_intCodePage << ", round " << m_intRound;
+        }
+    }
+}
+#endif
 
 TEST(AnsiCodePage, ConvertersArePerThread) {
     const std::string m_strBytes = "\xC4\xE3\xBA\xC3 \xD6\xD0\xCE\xC4";

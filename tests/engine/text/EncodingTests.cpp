@@ -2,6 +2,7 @@
 
 #include "TextTestData.h"
 #include "u_Encoding.h"
+#include "u_EncodingProbe.h"
 #include "u_TextConvert.h"
 
 #include <gtest/gtest.h>
@@ -162,6 +163,64 @@ TEST(DetectEncoding, AgreesWithTheLiteralStepsOnSmallFiles) {
         ASSERT_EQ(int(DetectEncoding(m_strBytes, m_IsPhp ? u"x.pHp" : u"x.txt")),
                   int(ReferenceDetection(m_strBytes, m_IsPhp)))
             << m_intRound;
+    }
+}
+
+// A reader that sees a file in pieces must come to DetectEncoding's verdict on the whole, and to
+// the same well-formedness, wherever the pieces are cut (within a sequence, a mark or the first
+// bytes) and whether it skipped ahead over ASCII first.
+TEST(EncodingProbe, PiecesGiveTheVerdictOfTheWhole) {
+    const std::vector<std::string> m_arrParts = {"ab",
+                                                 "\xC3\xA9",
+                                                 "\xE4\xB8\xAD",
+                                                 "\xF0\x9F\x98\x80",
+                                                 "\xEF\xBB\xBF",
+                                                 "\xFF\xFE",
+                                                 "\xFE\xFF",
+                                                 "\x00\x00",
+                                                 "\xC3",
+                                                 "\x80",
+                                                 "\xE4\xB8",
+                                                 "\xED\xA0\x80",
+                                                 "\xF4\x90",
+                                                 std::string(1, '\0'),
+                                                 std::string(37, 'x')};
+    std::mt19937 m_Random(2612);
+    for (int m_intRound = 0; m_intRound < 4000; ++m_intRound) {
+        std::string m_strBytes;
+        for (std::size_t m_intCount = m_Random() % 7; m_intCount > 0; --m_intCount) {
+            m_strBytes += m_arrParts[m_Random() % m_arrParts.size()];
+        }
+        const std::u16string_view m_strName = (m_intRound & 1) != 0 ? u"x.php" : u"x.txt";
+        const TEncodingCode m_intExpected = DetectEncoding(m_strBytes, m_strName);
+        const bool m_IsWellFormed = IsWellFormedUtf8(
+            m_strBytes.starts_with("\xEF\xBB\xBF") ? m_strBytes.substr(3) : m_strBytes);
+        // Every cut into two pieces, then random cuts into many, some fed ASCII-first.
+        for (std::size_t m_intCut = 0; m_intCut <= m_strBytes.size(); ++m_intCut) {
+            TEncodingProbe m_Probe;
+            m_Probe.Feed(std::string_view(m_strBytes).substr(0, m_intCut));
+            m_Probe.Feed(std::string_view(m_strBytes).substr(m_intCut));
+            ASSERT_EQ(int(m_Probe.Detect(m_strName)), int(m_intExpected)) << m_intRound;
+            ASSERT_EQ(m_Probe.IsWellFormedUtf8Body(), m_IsWellFormed) << m_intRound;
+            ASSERT_EQ(m_Probe.Size(), m_strBytes.size());
+        }
+        TEncodingProbe m_Probe;
+        bool m_IsAsciiFirst = (m_intRound & 2) != 0;
+        for (std::size_t m_intAt = 0; m_intAt < m_strBytes.size();) {
+            const std::size_t m_intLength =
+                std::min<std::size_t>(1 + m_Random() % 5, m_strBytes.size() - m_intAt);
+            const std::string_view m_strPiece =
+                std::string_view(m_strBytes).substr(m_intAt, m_intLength);
+            if (!m_IsAsciiFirst || !m_Probe.FeedIfAscii(m_strPiece)) {
+                // The first piece that is not plain ASCII is fed again from there, as a reader
+                // that skipped ahead catches up.
+                m_IsAsciiFirst = false;
+                m_Probe.Feed(m_strPiece);
+            }
+            m_intAt += m_intLength;
+        }
+        ASSERT_EQ(int(m_Probe.Detect(m_strName)), int(m_intExpected)) << m_intRound;
+        ASSERT_EQ(m_Probe.IsWellFormedUtf8Body(), m_IsWellFormed) << m_intRound;
     }
 }
 

@@ -67,6 +67,37 @@ TEST(StrictUtf8, ReusesTheTargetAndDropsOldContent) {
     EXPECT_EQ(m_strText, u"ab");
 }
 
+// Bytes that come in pieces: a sequence cut by the end waits for more, a broken one ends it all.
+TEST(StrictUtf8, PrefixTellsACutSequenceFromABrokenOne) {
+    struct TCase {
+        std::string g_strBytes;
+        std::size_t g_intWhole;
+        bool g_IsIllFormed;
+    };
+    const TCase m_arrCases[] = {
+        {"", 0, false},
+        {"plain", 5, false},
+        {"a\xC3\xA9", 3, false},
+        {"a\xC3", 1, false},
+        {"a\xE4\xB8", 1, false},
+        {"0123456789abcdef\xF0\x9F\x98", 16, false},
+        {"a\xE0\x80", 1, true}, // overlong even before its last byte
+        {"a\xED\xA0", 1, true}, // a surrogate's first two bytes
+        {"a\xF4\x90", 1, true}, // above U+10FFFF
+        {"a\xC3" "a", 1, true},
+        {"a\xE4\xB8" "a", 1, true},
+        {"a\x80", 1, true},
+        {"a\xFF", 1, true},
+        {"\xC3\xA9\xC3", 2, false},
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        bool m_IsIllFormed = !m_Case.g_IsIllFormed;
+        EXPECT_EQ(WellFormedUtf8Prefix(m_Case.g_strBytes, m_IsIllFormed), m_Case.g_intWhole)
+            << m_Case.g_strBytes;
+        EXPECT_EQ(m_IsIllFormed, m_Case.g_IsIllFormed) << m_Case.g_strBytes;
+    }
+}
+
 TEST(LenientUtf8, ReplacesEachMaximalIllFormedPart) {
     const struct {
         std::string_view g_strBytes;

@@ -1,5 +1,6 @@
 #include "u_AnsiCodePage.h"
 
+#include "u_TextConvert.h"
 #include "u_Types.h"
 
 #include <array>
@@ -206,23 +207,7 @@ struct TConverterCloser {
 using TConverterPointer = std::unique_ptr<UConverter, TConverterCloser>;
 
 bool IsAllAscii(std::string_view p_strBytes) {
-    const char* m_Source = p_strBytes.data();
-    std::size_t m_intLeft = p_strBytes.size();
-    while (m_intLeft >= 8) {
-        std::uint64_t m_intWord;
-        std::memcpy(&m_intWord, m_Source, sizeof m_intWord);
-        if ((m_intWord & 0x8080808080808080ULL) != 0) {
-            return false;
-        }
-        m_Source += 8;
-        m_intLeft -= 8;
-    }
-    for (; m_intLeft > 0; --m_intLeft, ++m_Source) {
-        if ((static_cast<unsigned char>(*m_Source) & 0x80U) != 0) {
-            return false;
-        }
-    }
-    return true;
+    return !HasHighByte(p_strBytes);
 }
 
 bool IsAllAscii(std::u16string_view p_strText) {

@@ -3,9 +3,6 @@
 #include "u_ExtensionFilter.h"
 #include "u_TextConvert.h"
 
-#include <algorithm>
-#include <cstring>
-
 namespace morvane {
 
 namespace {
@@ -19,28 +16,6 @@ constexpr std::size_t kMarkProbeSize = 4;
 constexpr std::size_t kLongestCut = 3;
 
 } // namespace
-
-// Four words at a time, tested together: large files are mostly long runs of ASCII.
-bool HasHighByte(std::string_view p_strBytes) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    const char* m_Source = p_strBytes.data();
-    std::size_t m_intLeft = p_strBytes.size();
-    while (m_intLeft >= 32) {
-        std::uint64_t m_arrWords[4];
-        std::memcpy(m_arrWords, m_Source, sizeof m_arrWords);
-        if (((m_arrWords[0] | m_arrWords[1] | m_arrWords[2] | m_arrWords[3]) & kHighBits) != 0) {
-            return true;
-        }
-        m_Source += 32;
-        m_intLeft -= 32;
-    }
-    for (; m_intLeft > 0; --m_intLeft, ++m_Source) {
-        if ((static_cast<unsigned char>(*m_Source) & 0x80U) != 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 void TEncodingProbe::KeepHead(std::string_view p_strPiece) {
     if (g_strHead.size() < kMarkProbeSize) {

@@ -42,7 +42,4 @@ private:
     std::string g_strPending;
 };
 
-// Whether any byte is 0x80 or more.
-bool HasHighByte(std::string_view p_strBytes);
-
 } // namespace morvane

@@ -26,6 +26,9 @@ std::string Utf16ToUtf8(std::u16string_view p_strText);
 // truncated sequence). Returns false, leaving p_strText unspecified, on any ill-formed input.
 bool DecodeUtf8Strict(std::string_view p_strBytes, std::u16string& p_strText);
 
+// Whether any byte is 0x80 or more.
+bool HasHighByte(std::string_view p_strBytes);
+
 // Whether DecodeUtf8Strict would accept the bytes, without decoding them.
 bool IsWellFormedUtf8(std::string_view p_strBytes);
 

@@ -1,8 +1,14 @@
 #include "u_TextConvert.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define MORVANE_TEXT_CONVERT_SSE2 1
+#include <emmintrin.h>
+#endif
 
 #include <unicode/uchar.h>
 
@@ -20,6 +26,16 @@ bool IsContinuationByte(unsigned char p_intByte) {
 // The length of the sequence a lead byte (0x80 or above) opens and the range its second byte must
 // lie in (RFC 3629 / Unicode table 3-7). False for a byte that opens no sequence. The decoder and
 // the well-formedness check both use it, so they can never disagree on what is well-formed.
+// Where the first byte in memory order lies among the high bits of eight bytes (one at least):
+// mixed text is mostly ASCII between its other characters, and those runs are skipped at once.
+int FirstHighByte(std::uint64_t p_intHighBits) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return std::countr_zero(p_intHighBits) / 8;
+    } else {
+        return std::countl_zero(p_intHighBits) / 8;
+    }
+}
+
 struct TUtf8Lead {
     std::ptrdiff_t g_intLength = 0;
     unsigned char g_intSecondLow = 0x80;
@@ -246,7 +262,12 @@ std::size_t WellFormedUtf8Prefix(std::string_view p_strBytes, bool& p_IsIllForme
             std::uint64_t m_intSecond;
             std::memcpy(&m_intFirst, m_Source, sizeof m_intFirst);
             std::memcpy(&m_intSecond, m_Source + 8, sizeof m_intSecond);
-            if (((m_intFirst | m_intSecond) & kHighBitsOfEightBytes) != 0) {
+            if ((m_intFirst & kHighBitsOfEightBytes) != 0) {
+                m_Source += FirstHighByte(m_intFirst & kHighBitsOfEightBytes);
+                break;
+            }
+            if ((m_intSecond & kHighBitsOfEightBytes) != 0) {
+                m_Source += 8 + FirstHighByte(m_intSecond & kHighBitsOfEightBytes);
                 break;
             }
             m_Source += 16;
@@ -283,19 +304,31 @@ std::size_t WellFormedUtf8Prefix(std::string_view p_strBytes, bool& p_IsIllForme
     return m_Stop(false);
 }
 
-// Four words at a time, tested together: large files are mostly long runs of ASCII.
+// Large files are mostly long runs of ASCII: 64 bytes are tested at once.
 bool HasHighByte(std::string_view p_strBytes) {
     const char* m_Source = p_strBytes.data();
     std::size_t m_intLeft = p_strBytes.size();
-    while (m_intLeft >= 32) {
-        std::uint64_t m_arrWords[4];
-        std::memcpy(m_arrWords, m_Source, sizeof m_arrWords);
-        if (((m_arrWords[0] | m_arrWords[1] | m_arrWords[2] | m_arrWords[3]) &
-             kHighBitsOfEightBytes) != 0) {
+#ifdef MORVANE_TEXT_CONVERT_SSE2
+    while (m_intLeft >= 64) {
+        const auto* m_Block = reinterpret_cast<const __m128i*>(m_Source);
+        const __m128i m_Any =
+            _mm_or_si128(_mm_or_si128(_mm_loadu_si128(m_Block), _mm_loadu_si128(m_Block + 1)),
+                         _mm_or_si128(_mm_loadu_si128(m_Block + 2), _mm_loadu_si128(m_Block + 3)));
+        if (_mm_movemask_epi8(m_Any) != 0) {
             return true;
         }
-        m_Source += 32;
-        m_intLeft -= 32;
+        m_Source += 64;
+        m_intLeft -= 64;
+    }
+#endif
+    while (m_intLeft >= 8) {
+        std::uint64_t m_intWord;
+        std::memcpy(&m_intWord, m_Source, sizeof m_intWord);
+        if ((m_intWord & kHighBitsOfEightBytes) != 0) {
+            return true;
+        }
+        m_Source += 8;
+        m_intLeft -= 8;
     }
     for (; m_intLeft > 0; --m_intLeft, ++m_Source) {
         if ((static_cast<unsigned char>(*m_Source) & 0x80U) != 0) {

@@ -84,8 +84,12 @@ TEST(StrictUtf8, PrefixTellsACutSequenceFromABrokenOne) {
         {"a\xE0\x80", 1, true}, // overlong even before its last byte
         {"a\xED\xA0", 1, true}, // a surrogate's first two bytes
         {"a\xF4\x90", 1, true}, // above U+10FFFF
-        {"a\xC3" "a", 1, true},
-        {"a\xE4\xB8" "a", 1, true},
+        {"a\xC3"
+         "a",
+         1, true},
+        {"a\xE4\xB8"
+         "a",
+         1, true},
         {"a\x80", 1, true},
         {"a\xFF", 1, true},
         {"\xC3\xA9\xC3", 2, false},
@@ -95,6 +99,19 @@ TEST(StrictUtf8, PrefixTellsACutSequenceFromABrokenOne) {
         EXPECT_EQ(WellFormedUtf8Prefix(m_Case.g_strBytes, m_IsIllFormed), m_Case.g_intWhole)
             << m_Case.g_strBytes;
         EXPECT_EQ(m_IsIllFormed, m_Case.g_IsIllFormed) << m_Case.g_strBytes;
+    }
+}
+
+// Whatever the length and wherever the one high byte is, against the blocks the test works in.
+TEST(HasHighByte, FindsASingleHighByteAnywhere) {
+    for (std::size_t m_intLength = 0; m_intLength <= 200; ++m_intLength) {
+        const std::string m_strAscii(m_intLength, '\x7F');
+        EXPECT_FALSE(HasHighByte(m_strAscii)) << m_intLength;
+        for (std::size_t m_intAt = 0; m_intAt < m_intLength; ++m_intAt) {
+            std::string m_strBytes = m_strAscii;
+            m_strBytes[m_intAt] = '\x80';
+            ASSERT_TRUE(HasHighByte(m_strBytes)) << m_intLength << " at " << m_intAt;
+        }
     }
 }
 

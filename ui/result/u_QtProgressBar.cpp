@@ -12,6 +12,10 @@ TQtProgressBar::TQtProgressBar(QProgressBar* p_pgrProgress)
 
 void TQtProgressBar::SetPosition(std::int32_t p_intPosition) {
     g_intPosition = p_intPosition;
+    if (g_IsCoalescing) {
+        g_IsPositionPending = true;
+        return;
+    }
     Show();
 }
 
@@ -19,14 +23,38 @@ void TQtProgressBar::SetMax(std::int32_t p_intMax) {
     if (g_pgrProgress == nullptr || g_IsMaxFrozen) {
         return;
     }
+    if (g_IsCoalescing) {
+        g_intPendingMax = p_intMax;
+        g_IsMaxPending = true;
+        return;
+    }
     g_pgrProgress->setMaximum(std::max(p_intMax, g_pgrProgress->minimum()));
     Show();
 }
 
-void TQtProgressBar::Fill() {
-    if (g_pgrProgress != nullptr) {
-        SetPosition(g_pgrProgress->maximum());
+void TQtProgressBar::ApplyPending() {
+    if (!g_IsPositionPending && !g_IsMaxPending) {
+        return;
     }
+    g_IsPositionPending = false;
+    if (g_IsMaxPending && g_pgrProgress != nullptr) {
+        g_pgrProgress->setMaximum(std::max(g_intPendingMax, g_pgrProgress->minimum()));
+    }
+    g_IsMaxPending = false;
+    Show();
+}
+
+void TQtProgressBar::Fill() {
+    ApplyPending();
+    if (g_pgrProgress != nullptr) {
+        g_intPosition = g_pgrProgress->maximum();
+        Show();
+    }
+}
+
+void TQtProgressBar::FreezeMax() {
+    ApplyPending();
+    g_IsMaxFrozen = true;
 }
 
 void TQtProgressBar::Detach() {

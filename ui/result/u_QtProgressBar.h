@@ -20,11 +20,18 @@ public:
     // drop such a value and keep showing an old one.
     void SetPosition(std::int32_t p_intPosition) override;
     void SetMax(std::int32_t p_intMax) override;
+    // While coalescing, SetPosition and SetMax only keep the latest values and ApplyPending shows
+    // them: QProgressBar repaints at once for every step it can draw, and the workers hand over
+    // far more steps than anyone can see.
+    void SetCoalescing(bool p_IsCoalescing) { g_IsCoalescing = p_IsCoalescing; }
+    // Shows the latest position and maximum, when they have changed since last shown.
+    void ApplyPending();
     // Moves the bar to its end.
     void Fill();
     // Later maxima are ignored. Once the task has ended the count pass is told to stop, but a
     // count it sent just before may still arrive and would pull a full bar back from its end.
-    void FreezeMax() { g_IsMaxFrozen = true; }
+    // A maximum that arrived before is still shown.
+    void FreezeMax();
     // Cuts the link to the widget: later calls do nothing. For a task that has been let go.
     void Detach();
 
@@ -33,7 +40,11 @@ private:
 
     QPointer<QProgressBar> g_pgrProgress;
     std::int32_t g_intPosition = 0;
+    std::int32_t g_intPendingMax = 0;
     bool g_IsMaxFrozen = false;
+    bool g_IsCoalescing = false;
+    bool g_IsPositionPending = false;
+    bool g_IsMaxPending = false;
 };
 
 } // namespace morvane

@@ -38,6 +38,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -63,6 +64,9 @@ constexpr int kProgressHeight = 17;
 constexpr int kInfoRowSpacing = 5;
 constexpr int kPagerHeight = 36;
 constexpr int kViewLogsPanelWidth = 202;
+// How often a running task's rows, pager and progress are shown: smooth to the eye, and every
+// refresh lays out and repaints the list, which costs the workers a share of the machine.
+constexpr int kRefreshIntervalMs = 100;
 const QColor kReadOnlyEditColour(230, 230, 230);
 
 QPushButton* CreateButton(QWidget* p_Parent, const QString& p_strName, const QString& p_strCaption,
@@ -119,6 +123,9 @@ TfrmResult::TfrmResult(QWidget* p_Parent) : QWidget(p_Parent, Qt::Window) {
     m_FormLayout->addWidget(pnlInfoContainer);
     m_FormLayout->addWidget(pnlList, 1);
     CreatePopupMenu();
+    tmrRefresh = new QTimer(this);
+    tmrRefresh->setObjectName(QStringLiteral("tmrRefresh"));
+    tmrRefresh->setInterval(kRefreshIntervalMs);
     ConnectHandlers();
 
     resize(kDesignWidth, kDesignHeight);
@@ -304,6 +311,7 @@ void TfrmResult::ConnectHandlers() {
     connect(pmiOpenFile, &QAction::triggered, this, &TfrmResult::pmiOpenFileClick);
     connect(pmiOpenFileDirectory, &QAction::triggered, this,
             &TfrmResult::pmiOpenFileDirectoryClick);
+    connect(tmrRefresh, &QTimer::timeout, this, &TfrmResult::ApplyPendingUpdates);
     connect(lvwFileList, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& p_Position) {
                 ppmListView->popup(lvwFileList->viewport()->mapToGlobal(p_Position));
@@ -360,6 +368,11 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
 
     g_pgrProgressAdapter = std::make_shared<TQtProgressBar>(pgrProgress);
     g_lvwFileListAdapter = std::make_shared<TQtListView>(lvwFileList, iltListView);
+    // The workers hand over many times a second; the window shows their latest state at the
+    // refresh rate instead of laying out and repainting for every hand-off.
+    g_pgrProgressAdapter->SetCoalescing(true);
+    g_lvwFileListAdapter->SetCoalescing(true);
+    tmrRefresh->start();
 
     g_trdThreadSearch =
         std::make_unique<TThreadSearch>(ToU16String(p_strDirectory), p_IsContainSubFloder);
@@ -377,7 +390,7 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
         [this, m_intTaskSerial](std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
                                 std::int32_t p_intPageCount) {
             if (IsCurrentTask(m_intTaskSerial)) {
-                UpdatePagerInfo(p_intRecordCount, p_intPageSize, p_intPageCount);
+                NotePagerInfo(p_intRecordCount, p_intPageSize, p_intPageCount);
             }
         };
     g_trdThreadProcess->g_doCheckCompletedCallBackProcedure = [this, m_intTaskSerial] {
@@ -392,6 +405,8 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
 
 void TfrmResult::ReleaseTask() {
     ++g_intTaskSerial;
+    tmrRefresh->stop();
+    g_IsPagerInfoPending = false;
     // Only a task that still runs notices these: a finished one has stopped reading them.
     if (g_trdThreadSearch != nullptr) {
         g_trdThreadSearch->g_IsStoped.store(true);
@@ -439,6 +454,28 @@ void TfrmResult::UpdatePagerInfo(std::int32_t p_intRecordCount, std::int32_t p_i
     ShowPagerInfo();
 }
 
+void TfrmResult::NotePagerInfo(std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
+                               std::int32_t p_intPageCount) {
+    g_intRecordCount = p_intRecordCount;
+    g_intPageSize = p_intPageSize;
+    g_intPageCount = p_intPageCount;
+    g_IsPagerInfoPending = true;
+}
+
+void TfrmResult::ApplyPendingUpdates() {
+    // Rows first: a page count never shows before the rows it counts.
+    if (g_lvwFileListAdapter != nullptr) {
+        g_lvwFileListAdapter->ApplyPending();
+    }
+    if (g_IsPagerInfoPending) {
+        g_IsPagerInfoPending = false;
+        ShowPagerInfo();
+    }
+    if (g_pgrProgressAdapter != nullptr) {
+        g_pgrProgressAdapter->ApplyPending();
+    }
+}
+
 void TfrmResult::ShowPagerInfo() {
     const TPagerLabelTexts m_Texts =
         BuildPagerLabelTexts(g_intCurrentPage, g_intPageCount, g_intPageSize, g_intRecordCount);
@@ -477,12 +514,17 @@ void TfrmResult::LoadPage(std::int32_t p_intPage) {
         return;
     }
 
+    // Live rows still waiting belong to the page being left: they go in before the list is
+    // cleared, as if they had been shown already.
+    ApplyPendingUpdates();
     lvwFileList->clear();
-    for (const std::u16string& m_strLine : m_arrLines) {
-        const TResultRowFields m_Row = LogLineToRowFields(ToQString(m_strLine), g_intMode);
+    {
         const TUpdatesSuspender m_Suspender(lvwFileList);
-        TQtListView::AppendRow(lvwFileList, iltListView, QString(), m_Row.g_intImageIndex,
-                               m_Row.g_arrSubItems);
+        for (const std::u16string& m_strLine : m_arrLines) {
+            const TResultRowFields m_Row = LogLineToRowFields(ToQString(m_strLine), g_intMode);
+            TQtListView::AppendRow(lvwFileList, iltListView, QString(), m_Row.g_intImageIndex,
+                                   m_Row.g_arrSubItems);
+        }
     }
     ShowPagerInfo();
 }
@@ -528,6 +570,9 @@ void TfrmResult::CheckCompleted() {
         g_trdThreadSearch->g_IsStoped.store(true);
         g_trdThreadSearch->g_IsCompleted.store(true);
     }
+    // Everything the task handed over is shown before the summary.
+    tmrRefresh->stop();
+    ApplyPendingUpdates();
     if (g_pgrProgressAdapter != nullptr) {
         g_pgrProgressAdapter->FreezeMax();
         if (!g_trdThreadProcess->g_IsStoped.load()) {

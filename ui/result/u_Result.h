@@ -1,8 +1,9 @@
 #pragma once
 // TfrmResult: the window in which a task runs. InitGo starts the task's two worker threads; the
-// processing thread then drives the window through UpdatePagerInfo and CheckCompleted. The window
-// pages through the task's log page files, stops the task on request, refuses to close while the
-// task runs, and hands files, their folders and log pages to outside programs.
+// processing thread then drives the window through its page counts and CheckCompleted. What the
+// workers hand over is shown at a steady refresh rate, and all of it before the summary. The
+// window pages through the task's log page files, stops the task on request, refuses to close
+// while the task runs, and hands files, their folders and log pages to outside programs.
 
 #include "u_ThreadGraveyard.h"
 
@@ -23,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 class QTreeWidget;
 
 namespace morvane {
@@ -61,7 +63,7 @@ public:
     // The current task's log folder, without a trailing separator; empty before the first task.
     QString logsDirectory() const { return g_strLogsDirectory; }
 
-    // The processing thread's callbacks.
+    // Shows these counts at once; a running task's own counts wait for the next refresh.
     void UpdatePagerInfo(std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
                          std::int32_t p_intPageCount);
     void CheckCompleted();
@@ -105,6 +107,13 @@ private:
     // Lets the current task's threads go: its callbacks no longer reach the window, and the
     // thread objects are released as soon as their bodies have returned.
     void ReleaseTask();
+    // The processing thread's page counts: kept at once (the page buttons act on them), shown
+    // with the next refresh.
+    void NotePagerInfo(std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
+                       std::int32_t p_intPageCount);
+    // Shows what the current task has handed over since the last refresh: rows, then the pager,
+    // then the progress bar.
+    void ApplyPendingUpdates();
     bool IsCurrentTask(std::uint64_t p_intTaskSerial) const;
     // The file of the selected row, or an empty text when no row is selected.
     QString SelectedFileName() const;
@@ -128,6 +137,7 @@ private:
     std::shared_ptr<TQtListView> g_lvwFileListAdapter;
     TThreadGraveyard g_ThreadGraveyard;
     std::uint64_t g_intTaskSerial = 0;
+    bool g_IsPagerInfoPending = false;
     bool g_IsDestroying = false;
     QPointer<QWidget> g_frmMain;
     TAboutBoxOpener g_doAboutBoxOpener;
@@ -160,6 +170,7 @@ private:
     QAction* pmiOpenFile = nullptr;
     QAction* pmiOpenFileDirectory = nullptr;
     QList<QIcon> iltListView;
+    QTimer* tmrRefresh = nullptr;
 };
 
 } // namespace morvane

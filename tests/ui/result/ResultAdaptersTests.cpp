@@ -3,17 +3,24 @@
 
 #include "u_QtListView.h"
 #include "u_QtProgressBar.h"
+#include "u_QtText.h"
 #include "u_ResultColumns.h"
 #include "u_StatusImages.h"
 #include "u_Types.h"
 #include "u_UpdatesSuspender.h"
 
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace morvane {
 namespace {
@@ -100,6 +107,96 @@ TEST(QtProgressBar, DetachedAdapterLeavesTheBarAlone) {
     EXPECT_EQ(m_pgrBar.value(), 50);
 }
 
+// One call of the count pass (a maximum) or of the processing pass (a position).
+struct TProgressCall {
+    bool g_IsMax = false;
+    std::int32_t g_intValue = 0;
+};
+
+struct TCoalescingCase {
+    const char* g_strName;
+    std::vector<TProgressCall> g_arrCalls;
+};
+
+class QtProgressBarCoalescingTest : public ::testing::TestWithParam<TCoalescingCase> {};
+
+// A bar that shows only the latest values must end where one that showed every call ends.
+TEST_P(QtProgressBarCoalescingTest, LatestValuesEndWhereEveryCallWouldHave) {
+    QProgressBar m_pgrEveryCall;
+    QProgressBar m_pgrCoalesced;
+    for (QProgressBar* m_pgrBar : {&m_pgrEveryCall, &m_pgrCoalesced}) {
+        m_pgrBar->setRange(0, 100);
+        m_pgrBar->setValue(50);
+    }
+    TQtProgressBar m_EveryCall(&m_pgrEveryCall);
+    TQtProgressBar m_Coalesced(&m_pgrCoalesced);
+    m_Coalesced.SetCoalescing(true);
+    for (const TProgressCall& m_Call : GetParam().g_arrCalls) {
+        for (TQtProgressBar* m_Adapter : {&m_EveryCall, &m_Coalesced}) {
+            if (m_Call.g_IsMax) {
+                m_Adapter->SetMax(m_Call.g_intValue);
+            } else {
+                m_Adapter->SetPosition(m_Call.g_intValue);
+            }
+        }
+    }
+    EXPECT_EQ(m_pgrCoalesced.maximum(), 100);
+    EXPECT_EQ(m_pgrCoalesced.value(), 50);
+
+    m_Coalesced.ApplyPending();
+    EXPECT_EQ(m_pgrCoalesced.maximum(), m_pgrEveryCall.maximum());
+    EXPECT_EQ(m_pgrCoalesced.value(), m_pgrEveryCall.value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, QtProgressBarCoalescingTest,
+    ::testing::Values(
+        TCoalescingCase{"MaximumThenPositions", {{true, 10}, {false, 3}, {false, 7}}},
+        TCoalescingCase{"PositionAheadOfTheCount", {{true, 3}, {false, 5}, {true, 4}}},
+        TCoalescingCase{"CountCatchesUp", {{true, 3}, {false, 5}, {true, 10}, {false, 6}}},
+        TCoalescingCase{"NegativeMaximumStopsAtZero", {{false, 2}, {true, -1}}},
+        TCoalescingCase{"PositionOnly", {{false, 80}}},
+        TCoalescingCase{"MaximumOnly", {{true, 20}}}, TCoalescingCase{"NothingHandedOver", {}}),
+    [](const ::testing::TestParamInfo<TCoalescingCase>& p_Info) {
+        return std::string(p_Info.param.g_strName);
+    });
+
+TEST(QtProgressBar, CoalescedBarEndsAtTheLastMaximumHandedBeforeTheFreeze) {
+    QProgressBar m_pgrFilled;
+    QProgressBar m_pgrStopped;
+    TQtProgressBar m_Filled(&m_pgrFilled);
+    TQtProgressBar m_Stopped(&m_pgrStopped);
+    for (TQtProgressBar* m_Adapter : {&m_Filled, &m_Stopped}) {
+        m_Adapter->SetCoalescing(true);
+        m_Adapter->SetMax(40);
+        m_Adapter->SetPosition(12);
+        m_Adapter->FreezeMax();
+        m_Adapter->SetMax(41);
+        m_Adapter->ApplyPending();
+    }
+    // A finished task fills the bar; a stopped one keeps the last position.
+    m_Filled.Fill();
+    EXPECT_EQ(m_pgrFilled.maximum(), 40);
+    EXPECT_EQ(m_pgrFilled.value(), 40);
+    EXPECT_EQ(m_pgrStopped.maximum(), 40);
+    EXPECT_EQ(m_pgrStopped.value(), 12);
+}
+
+TEST(QtProgressBar, DetachedCoalescedAdapterLeavesTheBarAlone) {
+    QProgressBar m_pgrBar;
+    m_pgrBar.setRange(0, 100);
+    m_pgrBar.setValue(50);
+    TQtProgressBar m_Adapter(&m_pgrBar);
+    m_Adapter.SetCoalescing(true);
+    m_Adapter.SetMax(7);
+    m_Adapter.SetPosition(2);
+    m_Adapter.Detach();
+    m_Adapter.ApplyPending();
+    m_Adapter.Fill();
+    EXPECT_EQ(m_pgrBar.maximum(), 100);
+    EXPECT_EQ(m_pgrBar.value(), 50);
+}
+
 class QtListViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -141,6 +238,116 @@ TEST_F(QtListViewTest, DetachedAdapterDropsRows) {
     m_Adapter.Detach();
     m_Adapter.AddRow(u"", 0, {u"1", u"成功", u"ANSI", u"/x", u""});
     EXPECT_EQ(g_lvwList.topLevelItemCount(), 0);
+    EXPECT_EQ(m_Adapter.RowCount(), 0);
+}
+
+TEST_F(QtListViewTest, CoalescedRowsWaitThenComeInOrderAsOneInsertion) {
+    QTreeWidget m_lvwEveryRow;
+    m_lvwEveryRow.setColumnCount(g_lvwList.columnCount());
+    for (int m_intColumn = 0; m_intColumn < g_lvwList.columnCount(); ++m_intColumn) {
+        m_lvwEveryRow.headerItem()->setData(
+            m_intColumn, Qt::TextAlignmentRole,
+            g_lvwList.headerItem()->data(m_intColumn, Qt::TextAlignmentRole));
+    }
+    TQtListView m_EveryRow(&m_lvwEveryRow, g_arrImages);
+    TQtListView m_Coalesced(&g_lvwList, g_arrImages);
+    m_Coalesced.SetCoalescing(true);
+    const QSignalSpy m_Insertions(g_lvwList.model(), &QAbstractItemModel::rowsInserted);
+
+    // Numbered as the engine numbers them: by the count so far, waiting rows included.
+    const auto AddRows = [&](int p_intCount) {
+        for (int m_intRow = 0; m_intRow < p_intCount; ++m_intRow) {
+            for (TQtListView* m_Adapter : {&m_EveryRow, &m_Coalesced}) {
+                const std::int32_t m_intNumber = m_Adapter->RowCount() + 1;
+                m_Adapter->AddRow(
+                    u"", m_intNumber % 2,
+                    {ToU16String(QString::number(m_intNumber)), u"成功", u"ANSI", u"/f.txt", u""});
+            }
+        }
+    };
+    AddRows(3);
+    EXPECT_EQ(g_lvwList.topLevelItemCount(), 0);
+    EXPECT_EQ(m_Coalesced.RowCount(), 3);
+    m_Coalesced.ApplyPending();
+    AddRows(2);
+    EXPECT_EQ(m_Coalesced.RowCount(), 5);
+    m_Coalesced.ApplyPending();
+    m_Coalesced.ApplyPending();
+    EXPECT_EQ(m_Insertions.count(), 2);
+
+    ASSERT_EQ(g_lvwList.topLevelItemCount(), 5);
+    for (int m_intRow = 0; m_intRow < 5; ++m_intRow) {
+        const QTreeWidgetItem* m_Item = g_lvwList.topLevelItem(m_intRow);
+        const QTreeWidgetItem* m_Expected = m_lvwEveryRow.topLevelItem(m_intRow);
+        EXPECT_EQ(m_Item->text(1), QString::number(m_intRow + 1));
+        for (int m_intColumn = 0; m_intColumn < g_lvwList.columnCount(); ++m_intColumn) {
+            EXPECT_EQ(m_Item->text(m_intColumn), m_Expected->text(m_intColumn));
+            EXPECT_EQ(m_Item->data(m_intColumn, Qt::TextAlignmentRole),
+                      m_Expected->data(m_intColumn, Qt::TextAlignmentRole));
+        }
+        EXPECT_EQ(m_Item->icon(0).cacheKey(), g_arrImages.at((m_intRow + 1) % 2).cacheKey())
+            << m_intRow;
+    }
+}
+
+TEST_F(QtListViewTest, RowsBelowAFullViewAreLaidOutAndUpdatesResume) {
+    g_lvwList.resize(400, 120);
+    g_lvwList.show();
+    TQtListView m_Adapter(&g_lvwList, g_arrImages);
+    m_Adapter.SetCoalescing(true);
+    const auto AddRows = [&](int p_intCount) {
+        for (int m_intRow = 0; m_intRow < p_intCount; ++m_intRow) {
+            m_Adapter.AddRow(u"", 0,
+                             {ToU16String(QString::number(m_Adapter.RowCount() + 1)), u"成功",
+                              u"ANSI", u"/f.txt", u""});
+        }
+    };
+    AddRows(30);
+    m_Adapter.ApplyPending();
+    // The view lays out an ordinary insertion from its event loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g_lvwList.verticalScrollBar()->maximum() > 0; }))
+        << "the first rows must overflow the view";
+    const int m_intFirstMaximum = g_lvwList.verticalScrollBar()->maximum();
+
+    AddRows(30);
+    m_Adapter.ApplyPending();
+    EXPECT_TRUE(g_lvwList.viewport()->updatesEnabled());
+    EXPECT_GT(g_lvwList.verticalScrollBar()->maximum(), m_intFirstMaximum);
+    g_lvwList.scrollToItem(g_lvwList.topLevelItem(59));
+    const QRect m_LastRow = g_lvwList.visualItemRect(g_lvwList.topLevelItem(59));
+    EXPECT_TRUE(g_lvwList.viewport()->rect().contains(m_LastRow.center()));
+
+    // A list whose updates are suspended stays suspended.
+    AddRows(5);
+    {
+        const TUpdatesSuspender m_Suspender(&g_lvwList);
+        m_Adapter.ApplyPending();
+        EXPECT_FALSE(g_lvwList.viewport()->updatesEnabled());
+    }
+    EXPECT_TRUE(g_lvwList.viewport()->updatesEnabled());
+    EXPECT_EQ(g_lvwList.topLevelItemCount(), 65);
+}
+
+TEST_F(QtListViewTest, DetachDropsWaitingRows) {
+    TQtListView m_Adapter(&g_lvwList, g_arrImages);
+    m_Adapter.SetCoalescing(true);
+    m_Adapter.AddRow(u"", 0, {u"1", u"成功", u"ANSI", u"/x", u""});
+    m_Adapter.Detach();
+    EXPECT_EQ(m_Adapter.RowCount(), 0);
+    m_Adapter.ApplyPending();
+    EXPECT_EQ(g_lvwList.topLevelItemCount(), 0);
+}
+
+TEST(QtListView, WaitingRowsOutliveTheirList) {
+    auto m_lvwList = std::make_unique<QTreeWidget>();
+    m_lvwList->setColumnCount(5);
+    TQtListView m_Adapter(m_lvwList.get(), BuildStatusImageList());
+    m_Adapter.SetCoalescing(true);
+    m_Adapter.AddRow(u"", 0, {u"1", u"成功", u"ANSI", u"/x"});
+    m_lvwList.reset();
+    EXPECT_EQ(m_Adapter.RowCount(), 0);
+    m_Adapter.ApplyPending();
+    m_Adapter.AddRow(u"", 0, {u"2", u"成功", u"ANSI", u"/y"});
     EXPECT_EQ(m_Adapter.RowCount(), 0);
 }
 

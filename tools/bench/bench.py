@@ -44,6 +44,8 @@ class RunResult:
     cpu: float
     maxrss_kb: int
     exit_code: int
+    # The result window's longest stretch without its event loop running, when it reports one.
+    stall_ms: Optional[int] = None
 
 
 @dataclass
@@ -209,6 +211,12 @@ def parse_summary(stdout_bytes):
             int(matching.group(1)) if matching else None)
 
 
+def parse_stall(stdout_bytes):
+    """The "longest UI stall: N ms" line bench_window prints after the summary, in ms."""
+    found = re.search(r"longest UI stall: (\d+) ms", stdout_bytes.decode("utf-8", "replace"))
+    return int(found.group(1)) if found else None
+
+
 def describe_difference(name_a, set_a, name_b, set_b):
     only_a = sorted(set_a - set_b)
     only_b = sorted(set_b - set_a)
@@ -270,7 +278,8 @@ class Runner:
         finally:
             shutil.rmtree(scratch, ignore_errors=True)
         with open(self.stdout_path, "rb") as source:
-            stdout_bytes = source.read() if is_check else b""
+            # The window's summary is short and also carries its stall measure on timed runs.
+            stdout_bytes = source.read() if is_check or tool.listing == "summary" else b""
         with open(self.stderr_path, "rb") as source:
             stderr_text = source.read(2000).decode("utf-8", "replace").strip()
         return result, stdout_bytes, stderr_text
@@ -507,7 +516,9 @@ def timed_runs(runner, group, tree, pristine, runs, outcomes):
             if group.kind == "replace":
                 target = runner.replace_copy(index)
                 fresh_copy(pristine, target)
-            result, _, stderr_text = runner.run(tool, target, False)
+            result, stdout_bytes, stderr_text = runner.run(tool, target, False)
+            if tool.listing == "summary":
+                result.stall_ms = parse_stall(stdout_bytes)
             if result.exit_code != 0:
                 log("  %s: exit %d: %s" % (tool.label, result.exit_code, stderr_text[:200]))
             outcomes[index].runs.append(result)
@@ -539,6 +550,9 @@ def group_rows(size, manifest, group, outcomes):
         notes = [outcome.check_note] if outcome.check_note else []
         if stats["failed"]:
             notes.append("failed runs (exit %s)" % ",".join(map(str, stats["failed"])))
+        stalls = [run.stall_ms for run in outcome.runs if run.stall_ms is not None]
+        if stalls:
+            notes.append("longest UI stall %d ms" % max(stalls))
         ratio = rss_ratio = ""
         if index > 0:
             refused = []

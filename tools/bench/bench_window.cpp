@@ -6,6 +6,9 @@
 // bench_window [--match-case] [--ext PATTERN]... [--ansi-codepage CPnnn]
 //              [--program-folder DIR] [--timeout SECONDS] --find TEXT DIRECTORY
 //
+// After the summary it prints "longest UI stall: N ms": the longest time, from the start of the
+// task to its completion, that the user-interface thread could not run its event loop.
+//
 // Exit status: 0 the summary was seen, 2 bad arguments, 3 no summary before the timeout, 4 the
 // window reported the task completed without showing a summary.
 
@@ -19,10 +22,12 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -52,6 +57,48 @@ void PrintLine(const QString& p_strText, std::FILE* p_pStream) {
     std::fflush(p_pStream);
 }
 
+// A timer that should tick every few milliseconds: any longer gap between two ticks is time the
+// event loop did not run, and a person would have seen the window hang for that long.
+class TEventLoopStallProbe {
+public:
+    static constexpr int kTickIntervalMs = 5;
+
+    TEventLoopStallProbe() {
+        g_tmrTick.setTimerType(Qt::PreciseTimer);
+        g_tmrTick.setInterval(kTickIntervalMs);
+        QObject::connect(&g_tmrTick, &QTimer::timeout, [this] { NoteGap(); });
+    }
+
+    void Start() {
+        g_Clock.start();
+        g_intLastTickNs = 0;
+        g_intLongestGapNs = 0;
+        g_tmrTick.start();
+    }
+
+    // The time since the last tick counts too: the completion itself may be the longest stall.
+    void Stop() {
+        if (g_tmrTick.isActive()) {
+            NoteGap();
+            g_tmrTick.stop();
+        }
+    }
+
+    qint64 LongestGapMs() const { return g_intLongestGapNs / 1000000; }
+
+private:
+    void NoteGap() {
+        const qint64 m_intNowNs = g_Clock.nsecsElapsed();
+        g_intLongestGapNs = std::max(g_intLongestGapNs, m_intNowNs - g_intLastTickNs);
+        g_intLastTickNs = m_intNowNs;
+    }
+
+    QTimer g_tmrTick;
+    QElapsedTimer g_Clock;
+    qint64 g_intLastTickNs = 0;
+    qint64 g_intLongestGapNs = 0;
+};
+
 // Answers every box with its first offered button among OK and Yes. The task's completion summary
 // (it starts with the task's kind in brackets) is printed and ends the event loop.
 class TBenchDialogs : public TDialogs {
@@ -65,6 +112,9 @@ public:
                                  p_strText.startsWith(QStringLiteral("[替换文件]"));
         if (m_IsSummary) {
             g_IsSummarySeen = true;
+            if (g_pStallProbe != nullptr) {
+                g_pStallProbe->Stop();
+            }
             PrintLine(m_strText, stdout);
             QCoreApplication::exit(kExitSummarySeen);
         } else {
@@ -86,6 +136,7 @@ public:
     }
 
     bool g_IsSummarySeen = false;
+    TEventLoopStallProbe* g_pStallProbe = nullptr;
 };
 
 int ParseCodePage(const QString& p_strText) {
@@ -191,10 +242,19 @@ int Run(int p_intArgc, char** p_pArgv) {
     }
     // Shown as a person would see it, so list and progress updates cost what they really cost.
     m_pResult->show();
+    TEventLoopStallProbe m_StallProbe;
+    m_Dialogs.g_pStallProbe = &m_StallProbe;
+    m_StallProbe.Start();
     m_pResult->InitGo(QStringLiteral("Morvane"), 2, m_strDirectory, 0, m_Options.g_strFind,
                       QString(), m_strFilter, true, m_Options.g_IsMatchCase);
     // A summary shown inside InitGo itself has already asked a loop that was not running to end.
     const int m_intExitCode = m_Dialogs.g_IsSummarySeen ? kExitSummarySeen : m_Application.exec();
+    m_StallProbe.Stop();
+    m_Dialogs.g_pStallProbe = nullptr;
+    if (m_Dialogs.g_IsSummarySeen) {
+        PrintLine(QStringLiteral("longest UI stall: %1 ms").arg(m_StallProbe.LongestGapMs()),
+                  stdout);
+    }
     delete m_pResult.data();
     SetDialogsForTesting(nullptr);
     UninstallMainThreadDispatcher();

@@ -94,17 +94,26 @@ TEST(QtProgressBar, FillAndFrozenMaximum) {
     EXPECT_EQ(m_pgrBar.value(), 40);
 }
 
+// Calls after Detach change nothing, nor do values still waiting (coalesced) when it came.
 TEST(QtProgressBar, DetachedAdapterLeavesTheBarAlone) {
-    QProgressBar m_pgrBar;
-    m_pgrBar.setRange(0, 100);
-    m_pgrBar.setValue(50);
-    TQtProgressBar m_Adapter(&m_pgrBar);
-    m_Adapter.Detach();
-    m_Adapter.SetMax(7);
-    m_Adapter.SetPosition(2);
-    m_Adapter.Fill();
-    EXPECT_EQ(m_pgrBar.maximum(), 100);
-    EXPECT_EQ(m_pgrBar.value(), 50);
+    for (const bool m_IsCoalescing : {false, true}) {
+        QProgressBar m_pgrBar;
+        m_pgrBar.setRange(0, 100);
+        m_pgrBar.setValue(50);
+        TQtProgressBar m_Adapter(&m_pgrBar);
+        m_Adapter.SetCoalescing(m_IsCoalescing);
+        if (m_IsCoalescing) {
+            m_Adapter.SetMax(7);
+            m_Adapter.SetPosition(2);
+        }
+        m_Adapter.Detach();
+        m_Adapter.SetMax(7);
+        m_Adapter.SetPosition(2);
+        m_Adapter.ApplyPending();
+        m_Adapter.Fill();
+        EXPECT_EQ(m_pgrBar.maximum(), 100) << m_IsCoalescing;
+        EXPECT_EQ(m_pgrBar.value(), 50) << m_IsCoalescing;
+    }
 }
 
 // One call of the count pass (a maximum) or of the processing pass (a position).
@@ -180,21 +189,6 @@ TEST(QtProgressBar, CoalescedBarEndsAtTheLastMaximumHandedBeforeTheFreeze) {
     EXPECT_EQ(m_pgrFilled.value(), 40);
     EXPECT_EQ(m_pgrStopped.maximum(), 40);
     EXPECT_EQ(m_pgrStopped.value(), 12);
-}
-
-TEST(QtProgressBar, DetachedCoalescedAdapterLeavesTheBarAlone) {
-    QProgressBar m_pgrBar;
-    m_pgrBar.setRange(0, 100);
-    m_pgrBar.setValue(50);
-    TQtProgressBar m_Adapter(&m_pgrBar);
-    m_Adapter.SetCoalescing(true);
-    m_Adapter.SetMax(7);
-    m_Adapter.SetPosition(2);
-    m_Adapter.Detach();
-    m_Adapter.ApplyPending();
-    m_Adapter.Fill();
-    EXPECT_EQ(m_pgrBar.maximum(), 100);
-    EXPECT_EQ(m_pgrBar.value(), 50);
 }
 
 class QtListViewTest : public ::testing::Test {

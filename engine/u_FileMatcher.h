@@ -1,9 +1,11 @@
 #pragma once
-// TFileMatcher: the work on one file that needs nothing of the task but its parameters: read it
-// once, turn it away on its raw bytes when it surely cannot match, settle its encoding, decode it
-// and test for the find text; in replace mode, after a match, build the bytes to write back. It
-// keeps its buffers from file to file, so a tree of a million files does not cost a million
-// allocations. One object per thread.
+// TFileMatcher: the work on one file that needs nothing of the task but its parameters: read it,
+// turn it away on its raw bytes when it surely cannot match, settle its encoding, decode it and
+// test for the find text; in replace mode, after a match, build the bytes to write back. A small
+// file is read once, whole. A large one is first searched in pieces; in find mode it is never held
+// whole (a double-byte ANSI file whose bytes hold the find text is read a second time, to decode
+// it piece by piece). It keeps its buffers from file to file, so a tree of a million files does
+// not cost a million allocations. One object per thread.
 
 #include "u_Encoding.h"
 #include "u_EncodingProbe.h"

@@ -155,18 +155,8 @@ void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
     // Rewrites already begun still end, and are counted and logged, but nothing more is handed
     // to the user interface: that may be what failed.
     while (!g_arrPendingRecords.empty()) {
-        TPendingRecord m_Record = std::move(g_arrPendingRecords.front());
-        g_arrPendingRecords.pop_front();
-        if (m_Record.g_IsRewrite) {
-            const TRewriteOutcome m_Outcome = g_RewritePool->TakeFront();
-            m_Record.g_IsSucceeded = m_Outcome.g_IsSucceeded;
-            m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(m_Outcome.g_strErrorMessage);
-        }
-        ++g_intMatchingFileCount;
-        if (g_intMode == kModeReplace) {
-            ++(m_Record.g_IsSucceeded ? g_intReplaceSuccessFileCount
-                                      : g_intReplaceFailureFileCount);
-        }
+        const TPendingRecord m_Record = TakeOldestRecord();
+        CountRecord(m_Record);
         ++g_intListViewFilePosition;
         ++g_intLogsFilePosition;
         g_arrProcessLogs.push_back(
@@ -386,6 +376,10 @@ void TThreadProcess::MakePendingRecords(bool p_IsWaiting) {
 
 void TThreadProcess::MakeOldestRecord() {
     // Taken off first: should making the record fail, it is not made twice.
+    MakeRecord(TakeOldestRecord());
+}
+
+TThreadProcess::TPendingRecord TThreadProcess::TakeOldestRecord() {
     TPendingRecord m_Record = std::move(g_arrPendingRecords.front());
     g_arrPendingRecords.pop_front();
     if (m_Record.g_IsRewrite) {
@@ -393,14 +387,18 @@ void TThreadProcess::MakeOldestRecord() {
         m_Record.g_IsSucceeded = m_Outcome.g_IsSucceeded;
         m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(m_Outcome.g_strErrorMessage);
     }
-    MakeRecord(m_Record);
+    return m_Record;
 }
 
-void TThreadProcess::MakeRecord(const TPendingRecord& p_Record) {
+void TThreadProcess::CountRecord(const TPendingRecord& p_Record) {
     ++g_intMatchingFileCount;
     if (g_intMode == kModeReplace) {
         ++(p_Record.g_IsSucceeded ? g_intReplaceSuccessFileCount : g_intReplaceFailureFileCount);
     }
+}
+
+void TThreadProcess::MakeRecord(const TPendingRecord& p_Record) {
+    CountRecord(p_Record);
     UpdateProcessFile(p_Record.g_strFileName, p_Record.g_intEncoding,
                       p_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
                       p_Record.g_strErrorMessage);

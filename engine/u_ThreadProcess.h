@@ -130,6 +130,10 @@ private:
     void MakePendingRecords(bool p_IsWaiting);
     // Makes the oldest pending record, waiting for its rewrite if need be.
     void MakeOldestRecord();
+    // Takes the oldest pending record off the queue, with its rewrite's outcome (waited for).
+    TPendingRecord TakeOldestRecord();
+    // The task's counters for one record.
+    void CountRecord(const TPendingRecord& p_Record);
     // Counts the record and makes it (UpdateProcessFile).
     void MakeRecord(const TPendingRecord& p_Record);
     // Waits until one more rewrite of p_intByteCount bytes keeps within the pool's bounds.

@@ -2,6 +2,8 @@
 // against the full path on real files, and the UTF-8 check without output against the strict
 // decoder it stands in for.
 
+#include "AnsiCodePageScope.h"
+#include "FullPathMatch.h"
 #include "TempTree.h"
 
 #include "u_AnsiCodePage.h"
@@ -21,31 +23,6 @@
 
 namespace morvane {
 namespace {
-
-class TCodePageScope {
-public:
-    explicit TCodePageScope(int p_intCodePage) { SetAnsiCodePage(p_intCodePage); }
-    ~TCodePageScope() { SetAnsiCodePage(0); }
-    TCodePageScope(const TCodePageScope&) = delete;
-    TCodePageScope& operator=(const TCodePageScope&) = delete;
-};
-
-bool FullPathMatches(const std::string& p_strBytes, const std::u16string& p_strFileName,
-                     std::int32_t p_intEncoding, const std::u16string& p_strOldText,
-                     bool p_IsMatchCase) {
-    const TEncodingCode m_intEncoding = p_intEncoding != kEncodingAuto
-                                            ? static_cast<TEncodingCode>(p_intEncoding)
-                                            : DetectEncoding(p_strBytes, p_strFileName);
-    if (m_intEncoding < kEncodingAnsi || m_intEncoding > kEncodingUtf16LE) {
-        return false;
-    }
-    TDecodedText m_Decoded;
-    if (!DecodeFileBytes(m_intEncoding, p_strBytes, m_Decoded)) {
-        return false;
-    }
-    const std::u16string m_strText = NormalizeLineBreaks(m_Decoded.g_strText);
-    return !m_strText.empty() && ContainsFindText(m_strText, p_strOldText, p_IsMatchCase);
-}
 
 TEST(IsWellFormedUtf8, AgreesWithTheStrictDecoder) {
     std::mt19937 m_Random(3629);
@@ -133,7 +110,7 @@ TEST(FileMatcher, AgreesWithTheFullPathOnRealFiles) {
     std::uniform_int_distribution<int> m_PickCount(0, 10);
     int m_intMatched = 0;
     for (const int m_intCodePage : {936, 1252}) {
-        const TCodePageScope m_Scope(m_intCodePage);
+        const test::TAnsiCodePageScope m_Scope(m_intCodePage);
         for (int m_intRound = 0; m_intRound < 1500; ++m_intRound) {
             std::string m_strBytes;
             const int m_intCount = m_PickCount(m_Random);
@@ -146,8 +123,8 @@ TEST(FileMatcher, AgreesWithTheFullPathOnRealFiles) {
                 for (const bool m_IsMatchCase : {true, false}) {
                     const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
                     const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
-                    const bool m_IsExpected = FullPathMatches(m_strBytes, m_strName, m_intEncoding,
-                                                              m_strOldText, m_IsMatchCase);
+                    const bool m_IsExpected = test::FullPathMatches(
+                        m_strBytes, m_strName, m_intEncoding, m_strOldText, m_IsMatchCase);
                     m_intMatched += m_IsExpected ? 1 : 0;
                     for (const bool m_IsKeepingText : {false, true}) {
                         TFileMatcher m_Matcher(m_Prefilter);
@@ -227,7 +204,7 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
 
     int m_intMatched = 0;
     for (const int m_intCodePage : {936, 1252}) {
-        const TCodePageScope m_Scope(m_intCodePage);
+        const test::TAnsiCodePageScope m_Scope(m_intCodePage);
         for (const auto& [m_strCase, m_strBytes] : m_arrFiles) {
             SCOPED_TRACE(m_strCase + ", code page " + std::to_string(m_intCodePage));
             const auto m_Path = m_Tree.WriteFile("big.txt", m_strBytes);
@@ -241,8 +218,8 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
                 for (const bool m_IsMatchCase : {true, false}) {
                     const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
                     const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
-                    const bool m_IsExpected = FullPathMatches(m_strBytes, u"big.txt", m_intEncoding,
-                                                              m_strOldText, m_IsMatchCase);
+                    const bool m_IsExpected = test::FullPathMatches(
+                        m_strBytes, u"big.txt", m_intEncoding, m_strOldText, m_IsMatchCase);
                     m_intMatched += m_IsExpected ? 1 : 0;
                     for (const bool m_IsKeepingText : {false, true}) {
                         TFileMatcher m_Matcher(m_Prefilter);
@@ -297,7 +274,7 @@ TEST(FileMatcher, RewritesAsTheStepsOnTheTextDo) {
                                             std::u16string(1, char16_t(0xD800))};
     std::uniform_int_distribution<std::size_t> m_PickPiece(0, m_arrPieces.size() - 1);
     std::uniform_int_distribution<int> m_PickCount(1, 10);
-    const TCodePageScope m_Scope(936);
+    const test::TAnsiCodePageScope m_Scope(936);
     int m_intWritten = 0;
     int m_intRefused = 0;
     for (int m_intRound = 0; m_intRound < 1500; ++m_intRound) {
@@ -311,8 +288,8 @@ TEST(FileMatcher, RewritesAsTheStepsOnTheTextDo) {
         for (std::int32_t m_intEncoding = 0; m_intEncoding <= 5; ++m_intEncoding) {
             for (const bool m_IsMatchCase : {true, false}) {
                 const std::u16string m_strOldText = m_IsMatchCase ? u"needle" : u"NEEDLE";
-                if (!FullPathMatches(m_strBytes, u"f.txt", m_intEncoding, m_strOldText,
-                                     m_IsMatchCase)) {
+                if (!test::FullPathMatches(m_strBytes, u"f.txt", m_intEncoding, m_strOldText,
+                                           m_IsMatchCase)) {
                     continue;
                 }
                 // The steps on the text.

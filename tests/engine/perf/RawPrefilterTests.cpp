@@ -2,10 +2,13 @@
 // finds exactly what a plain search finds, and that it never rejects a file the full path
 // (detection, decoding, line model, match test) would report.
 
+#include "AnsiCodePageScope.h"
+#include "FullPathMatch.h"
 #include "u_AnsiCodePage.h"
 #include "u_Encoding.h"
 #include "u_LineModel.h"
 #include "u_RawPrefilter.h"
+#include "u_TextConvert.h"
 #include "u_TextMatch.h"
 
 #include <gtest/gtest.h>
@@ -22,42 +25,8 @@ namespace {
 constexpr int kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
                                   1252, 1253, 1254, 1255, 1256, 1257, 1258};
 
-class TCodePageScope {
-public:
-    explicit TCodePageScope(int p_intCodePage) { SetAnsiCodePage(p_intCodePage); }
-    ~TCodePageScope() { SetAnsiCodePage(0); }
-    TCodePageScope(const TCodePageScope&) = delete;
-    TCodePageScope& operator=(const TCodePageScope&) = delete;
-};
-
-// What ProcessFile decides for the bytes without any shortcut: whether the file is reported.
-bool FullPathMatches(const std::string& p_strBytes, std::int32_t p_intEncoding,
-                     const std::u16string& p_strOldText, bool p_IsMatchCase) {
-    const TEncodingCode m_intEncoding = p_intEncoding != kEncodingAuto
-                                            ? static_cast<TEncodingCode>(p_intEncoding)
-                                            : DetectEncoding(p_strBytes, u"file.txt");
-    if (m_intEncoding < kEncodingAnsi || m_intEncoding > kEncodingUtf16LE) {
-        return false;
-    }
-    TDecodedText m_Decoded;
-    if (!DecodeFileBytes(m_intEncoding, p_strBytes, m_Decoded)) {
-        return false;
-    }
-    const std::u16string m_strText = NormalizeLineBreaks(m_Decoded.g_strText);
-    return !m_strText.empty() && ContainsFindText(m_strText, p_strOldText, p_IsMatchCase);
-}
-
 std::u16string StoredOldText(const std::u16string& p_strOldText, bool p_IsMatchCase) {
-    if (p_IsMatchCase) {
-        return p_strOldText;
-    }
-    std::u16string m_strUpper = p_strOldText;
-    for (char16_t& m_intUnit : m_strUpper) {
-        if (m_intUnit >= u'a' && m_intUnit <= u'z') {
-            m_intUnit = static_cast<char16_t>(m_intUnit - (u'a' - u'A'));
-        }
-    }
-    return m_strUpper;
+    return p_IsMatchCase ? p_strOldText : AsciiUpperCase(p_strOldText);
 }
 
 bool HasPrintableAscii(std::u16string_view p_strText) {
@@ -224,7 +193,7 @@ TEST(RawPrefilter, DecidesOnlyForAsciiCompatibleEncodings) {
     };
     for (const auto& m_Case : m_arrCases) {
         SCOPED_TRACE(m_Case.g_strName);
-        const TCodePageScope m_Scope(m_Case.g_intCodePage);
+        const test::TAnsiCodePageScope m_Scope(m_Case.g_intCodePage);
         for (const bool m_IsMatchCase : {true, false}) {
             const TRawPrefilter m_Prefilter(StoredOldText(u"needle", m_IsMatchCase), m_IsMatchCase);
             EXPECT_EQ(m_Prefilter.CannotMatch(m_Case.g_strBytes, m_Case.g_intEncoding),
@@ -333,7 +302,7 @@ TEST(RawPrefilter, NeverRejectsAFileTheFullPathReports) {
     int m_intDecided = 0;
     int m_intMatched = 0;
     for (const int m_intCodePage : m_arrCodePages) {
-        const TCodePageScope m_Scope(m_intCodePage);
+        const test::TAnsiCodePageScope m_Scope(m_intCodePage);
         for (int m_intRound = 0; m_intRound < 6000; ++m_intRound) {
             std::string m_strBytes;
             const int m_intCount = m_PickCount(m_Random);
@@ -346,8 +315,8 @@ TEST(RawPrefilter, NeverRejectsAFileTheFullPathReports) {
                     const std::u16string m_strStored = StoredOldText(m_strOldText, m_IsMatchCase);
                     const bool m_IsCannotMatch = TRawPrefilter(m_strStored, m_IsMatchCase)
                                                      .CannotMatch(m_strBytes, m_intEncoding);
-                    const bool m_IsMatched =
-                        FullPathMatches(m_strBytes, m_intEncoding, m_strStored, m_IsMatchCase);
+                    const bool m_IsMatched = test::FullPathMatches(
+                        m_strBytes, u"file.txt", m_intEncoding, m_strStored, m_IsMatchCase);
                     m_intDecided += m_IsCannotMatch ? 1 : 0;
                     m_intMatched += m_IsMatched ? 1 : 0;
                     ASSERT_FALSE(m_IsCannotMatch && m_IsMatched)
@@ -370,7 +339,7 @@ TEST(RawPrefilter, NeverRejectsAFileTheFullPathReportsOnSharedVectors) {
     ASSERT_TRUE(m_File);
     const std::string m_strVector((std::istreambuf_iterator<char>(m_File)),
                                   std::istreambuf_iterator<char>());
-    const TCodePageScope m_Scope(936);
+    const test::TAnsiCodePageScope m_Scope(936);
     int m_intMatched = 0;
     for (std::size_t m_intAt = 0; m_intAt < m_strVector.size(); m_intAt += 97) {
         const std::string m_strBytes =
@@ -378,8 +347,8 @@ TEST(RawPrefilter, NeverRejectsAFileTheFullPathReportsOnSharedVectors) {
         for (std::int32_t m_intEncoding = 0; m_intEncoding <= 3; ++m_intEncoding) {
             for (const bool m_IsMatchCase : {true, false}) {
                 const std::u16string m_strStored = StoredOldText(u"needle", m_IsMatchCase);
-                const bool m_IsMatched =
-                    FullPathMatches(m_strBytes, m_intEncoding, m_strStored, m_IsMatchCase);
+                const bool m_IsMatched = test::FullPathMatches(
+                    m_strBytes, u"file.txt", m_intEncoding, m_strStored, m_IsMatchCase);
                 m_intMatched += m_IsMatched ? 1 : 0;
                 ASSERT_FALSE(TRawPrefilter(m_strStored, m_IsMatchCase)
                                  .CannotMatch(m_strBytes, m_intEncoding) &&

@@ -2,6 +2,7 @@
 // Helpers shared by the text tests: the shared encoding vectors (TSV files with a "#" preamble
 // and a header row) and small conversions for writing expected values.
 
+#include "AnsiCodePageScope.h"
 #include "u_AnsiCodePage.h"
 
 #include <cstddef>
@@ -113,14 +114,5 @@ inline std::u16string UnitsFromHexList(std::string_view p_strUnits) {
 inline char16_t UnitFromCodePointText(std::string_view p_strCodePoint) {
     return static_cast<char16_t>(std::stoi(std::string(p_strCodePoint.substr(2)), nullptr, 16));
 }
-
-// Sets the process-wide ANSI code page for one test and restores the default afterwards.
-class TAnsiCodePageScope {
-public:
-    explicit TAnsiCodePageScope(int p_intCodePage) { SetAnsiCodePage(p_intCodePage); }
-    ~TAnsiCodePageScope() { SetAnsiCodePage(0); }
-    TAnsiCodePageScope(const TAnsiCodePageScope&) = delete;
-    TAnsiCodePageScope& operator=(const TAnsiCodePageScope&) = delete;
-};
 
 } // namespace morvane::test

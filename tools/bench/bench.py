@@ -368,25 +368,23 @@ def make_groups(selected, batch, window, tree, replace_pristine):
     groups = []
     has_rg = shutil.which("rg") is not None
     no_rg = "rg is not on PATH"
-    if "find" in selected:
-        group = Group("find, match case", "find", [morvane_tool(batch, "find", True)],
-                      expected_path=gen_corpus.sidecar_path(tree, ".expected-case.txt"))
-        group.tools.append(plain_tool("grep -rlF", ["grep", "-rlF", "--", FIND_TEXT]))
-        for label, prefix in (("rg -uuu -lF -j1", ["rg", "-uuu", "-lF", "-j1", "--", FIND_TEXT]),
-                              ("rg -uuu -lF", ["rg", "-uuu", "-lF", "--", FIND_TEXT])):
-            if has_rg:
-                group.tools.append(plain_tool(label, prefix))
-            else:
-                group.skipped.append((label, no_rg))
-        groups.append(group)
-    if "nocase" in selected:
-        group = Group("find, case ignored", "find", [morvane_tool(batch, "find", False)],
-                      expected_path=gen_corpus.sidecar_path(tree, ".expected-nocase.txt"))
-        group.tools.append(plain_tool("LC_ALL=C grep -rliF", ["grep", "-rliF", "--", FIND_TEXT],
-                                      {"LC_ALL": "C"}))
-        for label, prefix in (("rg -uuu -liF -j1",
-                               ["rg", "-uuu", "-liF", "-j1", "--", FIND_TEXT]),
-                              ("rg -uuu -liF", ["rg", "-uuu", "-liF", "--", FIND_TEXT])):
+    # The two find tasks differ only in the case: -lF, or -liF (grep in the C locale, so that it
+    # folds ASCII letters only, as Morvane does).
+    for key, title, is_match_case in (("find", "find, match case", True),
+                                      ("nocase", "find, case ignored", False)):
+        if key not in selected:
+            continue
+        flags = "-lF" if is_match_case else "-liF"
+        sidecar = ".expected-case.txt" if is_match_case else ".expected-nocase.txt"
+        group = Group(title, "find", [morvane_tool(batch, "find", is_match_case)],
+                      expected_path=gen_corpus.sidecar_path(tree, sidecar))
+        grep_env = None if is_match_case else {"LC_ALL": "C"}
+        grep_label = ("" if is_match_case else "LC_ALL=C ") + "grep -r" + flags[1:]
+        group.tools.append(plain_tool(grep_label, ["grep", "-r" + flags[1:], "--", FIND_TEXT],
+                                      grep_env))
+        for label, prefix in (("rg -uuu %s -j1" % flags,
+                               ["rg", "-uuu", flags, "-j1", "--", FIND_TEXT]),
+                              ("rg -uuu %s" % flags, ["rg", "-uuu", flags, "--", FIND_TEXT])):
             if has_rg:
                 group.tools.append(plain_tool(label, prefix))
             else:

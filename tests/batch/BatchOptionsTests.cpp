@@ -2,8 +2,8 @@
 // makes in the main window's order with the main window's messages.
 
 #include "TempTree.h"
+#include "core/u_Types.h"
 #include "u_BatchOptions.h"
-#include "u_Types.h"
 
 #include <gtest/gtest.h>
 

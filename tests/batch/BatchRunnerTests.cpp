@@ -2,12 +2,12 @@
 // streams and one whole run with its record hook.
 
 #include "BatchTestSupport.h"
+#include "core/u_Types.h"
 #include "u_BatchLogsFolder.h"
 #include "u_BatchOptions.h"
 #include "u_BatchOutput.h"
 #include "u_BatchProgressBar.h"
 #include "u_BatchRunner.h"
-#include "u_Types.h"
 
 #include <gtest/gtest.h>
 

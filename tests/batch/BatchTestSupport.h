@@ -4,8 +4,8 @@
 
 #include "ChildProcess.h"
 #include "TempTree.h"
-#include "u_LogPage.h"
-#include "u_TextConvert.h"
+#include "logs/u_LogPage.h"
+#include "text/u_TextConvert.h"
 
 #include <filesystem>
 #include <map>

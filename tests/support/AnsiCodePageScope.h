@@ -1,7 +1,7 @@
 #pragma once
 // Sets the process-wide ANSI code page for one test and restores the default afterwards.
 
-#include "u_AnsiCodePage.h"
+#include "text/u_AnsiCodePage.h"
 
 namespace morvane::test {
 

@@ -2,9 +2,9 @@
 // What the processing of one file decides without any shortcut (detection, decoding, the line
 // model, the match test): whether the file is reported. The reference the fast paths are held to.
 
-#include "u_Encoding.h"
-#include "u_LineModel.h"
-#include "u_TextMatch.h"
+#include "text/u_Encoding.h"
+#include "text/u_LineModel.h"
+#include "text/u_TextMatch.h"
 
 #include <cstdint>
 #include <string>

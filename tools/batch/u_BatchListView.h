@@ -3,7 +3,7 @@
 // through the processing thread's record callback; the rows are only counted, so that the
 // sequence numbers the engine derives from the row count stay right.
 
-#include "u_UiInterfaces.h"
+#include "core/u_UiInterfaces.h"
 
 #include <atomic>
 #include <cstdint>

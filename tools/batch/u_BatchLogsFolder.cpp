@@ -1,8 +1,8 @@
 #include "u_BatchLogsFolder.h"
 
-#include "u_ProgramFolder.h"
-#include "u_TextConvert.h"
-#include "u_Types.h"
+#include "core/u_Types.h"
+#include "files/u_ProgramFolder.h"
+#include "text/u_TextConvert.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "u_BatchOptions.h"
 
-#include "u_AnsiCodePage.h"
-#include "u_ExtensionFilter.h"
-#include "u_TextConvert.h"
+#include "text/u_AnsiCodePage.h"
+#include "text/u_ExtensionFilter.h"
+#include "text/u_TextConvert.h"
 
 #include <array>
 #include <cerrno>

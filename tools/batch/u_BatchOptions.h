@@ -3,7 +3,7 @@
 // as the main window checks its fields before Go, in the same order and with the same messages.
 // Reads the file system only to test the directory and to read --find-file / --replace-file.
 
-#include "u_Types.h"
+#include "core/u_Types.h"
 
 #include <cstdint>
 #include <string>

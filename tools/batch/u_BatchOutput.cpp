@@ -1,6 +1,6 @@
 #include "u_BatchOutput.h"
 
-#include "u_TextConvert.h"
+#include "text/u_TextConvert.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "u_BatchProgressBar.h"
 
-#include "u_TaskSummary.h"
+#include "logs/u_TaskSummary.h"
 
 namespace morvane {
 

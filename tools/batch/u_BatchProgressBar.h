@@ -3,8 +3,8 @@
 // (position), the files counted (maximum) and the matches so far, and shows them as one line on
 // stderr while stderr is a terminal.
 
+#include "core/u_UiInterfaces.h"
 #include "u_BatchOutput.h"
-#include "u_UiInterfaces.h"
 
 #include <atomic>
 #include <cstdint>

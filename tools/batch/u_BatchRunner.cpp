@@ -1,12 +1,12 @@
 #include "u_BatchRunner.h"
 
-#include "u_AnsiCodePage.h"
+#include "logs/u_TaskSummary.h"
+#include "task/u_ThreadSearch.h"
+#include "text/u_AnsiCodePage.h"
+#include "text/u_TextConvert.h"
 #include "u_BatchLogsFolder.h"
 #include "u_BatchStopSignal.h"
 #include "u_BatchThreadProcess.h"
-#include "u_TaskSummary.h"
-#include "u_TextConvert.h"
-#include "u_ThreadSearch.h"
 
 #include <cerrno>
 #include <exception>

@@ -3,7 +3,7 @@
 // own; when it returns, for whatever reason, one byte on a pipe wakes the main thread, which
 // then joins it. Without a window there is no event loop to hear of the thread's end otherwise.
 
-#include "u_ThreadProcess.h"
+#include "task/u_ThreadProcess.h"
 
 namespace morvane {
 

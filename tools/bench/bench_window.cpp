@@ -12,11 +12,11 @@
 // Exit status: 0 the summary was seen, 2 bad arguments, 3 no summary before the timeout, 4 the
 // window reported the task completed without showing a summary.
 
-#include "u_AnsiCodePage.h"
+#include "files/u_ProgramFolder.h"
+#include "text/u_AnsiCodePage.h"
+#include "text/u_ExtensionFilter.h"
 #include "u_Dialogs.h"
-#include "u_ExtensionFilter.h"
 #include "u_MainThreadDispatcher.h"
-#include "u_ProgramFolder.h"
 #include "u_QtText.h"
 #include "u_Result.h"
 

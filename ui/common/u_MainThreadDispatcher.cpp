@@ -1,6 +1,6 @@
 #include "u_MainThreadDispatcher.h"
 
-#include "u_Thread.h"
+#include "core/u_Thread.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,8 +1,8 @@
 #include "u_Extension.h"
 
+#include "files/u_ProgramFolder.h"
 #include "u_Application.h"
 #include "u_MemoText.h"
-#include "u_ProgramFolder.h"
 #include "u_QtText.h"
 #include "u_SettingsStore.h"
 

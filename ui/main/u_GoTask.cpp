@@ -1,6 +1,6 @@
 #include "u_GoTask.h"
 
-#include "u_ExtensionFilter.h"
+#include "text/u_ExtensionFilter.h"
 #include "u_QtText.h"
 
 #include <QFileInfo>

@@ -1,5 +1,8 @@
 #include "u_Main.h"
 
+#include "core/u_Types.h"
+#include "files/u_ProgramFolder.h"
+#include "logs/u_ThreadDeleteLogsFile.h"
 #include "u_About.h"
 #include "u_Application.h"
 #include "u_Dialogs.h"
@@ -8,12 +11,9 @@
 #include "u_LinkLabel.h"
 #include "u_MemoText.h"
 #include "u_OptionsLayout.h"
-#include "u_ProgramFolder.h"
 #include "u_QtText.h"
 #include "u_SettingsStore.h"
 #include "u_Shell.h"
-#include "u_ThreadDeleteLogsFile.h"
-#include "u_Types.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "u_TextFile.h"
 
-#include "u_LineModel.h"
+#include "text/u_LineModel.h"
 #include "u_QtText.h"
 
 #include <QFile>

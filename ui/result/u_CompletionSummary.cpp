@@ -1,8 +1,8 @@
 #include "u_CompletionSummary.h"
 
+#include "logs/u_TaskSummary.h"
+#include "task/u_ThreadProcess.h"
 #include "u_QtText.h"
-#include "u_TaskSummary.h"
-#include "u_ThreadProcess.h"
 
 namespace morvane {
 

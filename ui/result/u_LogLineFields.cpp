@@ -1,6 +1,6 @@
 #include "u_LogLineFields.h"
 
-#include "u_Types.h"
+#include "core/u_Types.h"
 
 namespace morvane {
 

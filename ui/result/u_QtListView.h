@@ -2,7 +2,7 @@
 // The engine's result list on a report-style QTreeWidget: column 0 holds the status image, the
 // sub-items follow in columns 1, 2, …
 
-#include "u_UiInterfaces.h"
+#include "core/u_UiInterfaces.h"
 
 #include <QIcon>
 #include <QList>

@@ -1,7 +1,7 @@
 #pragma once
 // The engine's progress bar on a QProgressBar.
 
-#include "u_UiInterfaces.h"
+#include "core/u_UiInterfaces.h"
 
 #include <QPointer>
 

@@ -1,13 +1,16 @@
 #include "u_Result.h"
 
+#include "files/u_ProgramFolder.h"
+#include "logs/u_LogPage.h"
+#include "logs/u_TaskSummary.h"
+#include "task/u_ThreadProcess.h"
+#include "task/u_ThreadSearch.h"
 #include "u_CompletionSummary.h"
 #include "u_Dialogs.h"
 #include "u_GridLineDelegate.h"
 #include "u_LogLineFields.h"
-#include "u_LogPage.h"
 #include "u_MainThreadDispatcher.h"
 #include "u_PagerText.h"
-#include "u_ProgramFolder.h"
 #include "u_QtListView.h"
 #include "u_QtProgressBar.h"
 #include "u_QtText.h"
@@ -16,9 +19,6 @@
 #include "u_Shell.h"
 #include "u_StatusImages.h"
 #include "u_TaskDescription.h"
-#include "u_TaskSummary.h"
-#include "u_ThreadProcess.h"
-#include "u_ThreadSearch.h"
 #include "u_UpdatesSuspender.h"
 
 #include <QAction>

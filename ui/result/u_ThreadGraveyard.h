@@ -3,7 +3,7 @@
 // that releasing them never makes the user-interface thread wait for a thread that may itself be
 // waiting for the user-interface thread (TThread::Synchronize).
 
-#include "u_Thread.h"
+#include "core/u_Thread.h"
 
 #include <cstddef>
 #include <memory>

@@ -4,9 +4,9 @@
 //   morvane-batch-fake remove-logs-after-first ARGS...  after record 1 the task log folder is
 //                                                   removed, so the last page cannot be written
 
+#include "text/u_TextConvert.h"
 #include "u_BatchProgram.h"
 #include "u_BatchRunner.h"
-#include "u_TextConvert.h"
 
 #include <filesystem>
 #include <string>

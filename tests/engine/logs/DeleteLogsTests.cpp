@@ -2,8 +2,8 @@
 
 #include "TempTree.h"
 
-#include "u_TextConvert.h"
-#include "u_ThreadDeleteLogsFile.h"
+#include "logs/u_ThreadDeleteLogsFile.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 

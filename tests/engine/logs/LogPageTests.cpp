@@ -2,9 +2,9 @@
 
 #include "TempTree.h"
 
-#include "u_LogPage.h"
-#include "u_TextConvert.h"
-#include "u_Types.h"
+#include "core/u_Types.h"
+#include "logs/u_LogPage.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The ANSI code page: locale mapping, lenient decoding, strict encoding and round trips.
 
 #include "TextTestData.h"
-#include "u_AnsiCodePage.h"
-#include "u_TextConvert.h"
-#include "u_Types.h"
+#include "core/u_Types.h"
+#include "text/u_AnsiCodePage.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Encoding codes: names, detection, decoding a file's bytes, the rewrite guard and encoding.
 
 #include "TextTestData.h"
-#include "u_Encoding.h"
-#include "u_EncodingProbe.h"
-#include "u_TextConvert.h"
+#include "text/u_Encoding.h"
+#include "text/u_EncodingProbe.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 

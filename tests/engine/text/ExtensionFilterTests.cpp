@@ -1,7 +1,7 @@
 // The extension filter: the key of a file name and the filter string of the checked patterns.
 
-#include "u_ExtensionFilter.h"
-#include "u_TextConvert.h"
+#include "text/u_ExtensionFilter.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The line model: where lines end, and the text written back with CR LF after every line.
 
-#include "u_LineModel.h"
+#include "text/u_LineModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Strict and lenient UTF-8, upper-casing and number text.
 
 #include "TextTestData.h"
-#include "u_TextConvert.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The match test (ASCII letters folded) and the replacement (every BMP letter folded).
 
-#include "u_TextConvert.h"
-#include "u_TextMatch.h"
+#include "text/u_TextConvert.h"
+#include "text/u_TextMatch.h"
 
 #include <gtest/gtest.h>
 

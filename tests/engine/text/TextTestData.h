@@ -3,7 +3,7 @@
 // and a header row) and small conversions for writing expected values.
 
 #include "AnsiCodePageScope.h"
-#include "u_AnsiCodePage.h"
+#include "text/u_AnsiCodePage.h"
 
 #include <cstddef>
 #include <fstream>

@@ -5,9 +5,9 @@
 #include "FakeDialogs.h"
 #include "FakeShell.h"
 #include "TempTree.h"
+#include "files/u_ProgramFolder.h"
 #include "u_GoTask.h"
 #include "u_Main.h"
-#include "u_ProgramFolder.h"
 #include "u_QtText.h"
 #include "u_SettingsStore.h"
 

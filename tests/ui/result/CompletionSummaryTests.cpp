@@ -2,9 +2,9 @@
 // objects are never started: only their public counters and flags are read.
 
 #include "QtPrinters.h"
+#include "core/u_Types.h"
+#include "task/u_ThreadProcess.h"
 #include "u_CompletionSummary.h"
-#include "u_ThreadProcess.h"
-#include "u_Types.h"
 
 #include <QStringList>
 

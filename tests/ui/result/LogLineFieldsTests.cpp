@@ -1,8 +1,8 @@
 // Cutting log page lines into result row cells.
 
 #include "QtPrinters.h"
+#include "core/u_Types.h"
 #include "u_LogLineFields.h"
-#include "u_Types.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The pieces between the engine and the widgets: the status images, the progress bar and list
 // adapters, and the suspension of list updates.
 
+#include "core/u_Types.h"
 #include "u_QtListView.h"
 #include "u_QtProgressBar.h"
 #include "u_QtText.h"
 #include "u_ResultColumns.h"
 #include "u_StatusImages.h"
-#include "u_Types.h"
 #include "u_UpdatesSuspender.h"
 
 #include <QProgressBar>

@@ -6,10 +6,10 @@
 #include "FakeShell.h"
 #include "QtPrinters.h"
 #include "TempTree.h"
-#include "u_ProgramFolder.h"
+#include "core/u_Types.h"
+#include "files/u_ProgramFolder.h"
 #include "u_QtText.h"
 #include "u_Result.h"
-#include "u_Types.h"
 
 #include <QDir>
 #include <QFile>

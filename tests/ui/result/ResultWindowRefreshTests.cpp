@@ -2,8 +2,8 @@
 // hand-off. Whatever the timing, everything handed over is shown, in order, before the summary.
 
 #include "ResultWindowFixture.h"
+#include "logs/u_LogPage.h"
 #include "u_LogLineFields.h"
-#include "u_LogPage.h"
 #include "u_ResultColumns.h"
 
 #include <QTimer>

@@ -1,8 +1,8 @@
 // What the result window shows when a task starts: the description and the log folder name.
 
 #include "QtPrinters.h"
+#include "core/u_Types.h"
 #include "u_TaskDescription.h"
-#include "u_Types.h"
 
 #include <QDir>
 

@@ -1,0 +1,38 @@
+#pragma once
+// The replace-mode rewrite of a user's file. The new content goes to a temporary file in the same
+// folder, which then takes the file's place in one rename, so the file is never missing, empty
+// or half written, whatever fails and whenever the program stops.
+
+#include "files/u_FileRead.h"
+
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+// The failure reason given when the file is no longer the one that was read.
+inline constexpr const char* kFileChangedSinceReadMessage = "文件在读取后已被修改或删除，未替换。";
+
+// Temporary files are named kTemporaryFilePrefix, 8 random letters or digits, ".tmp". One is
+// left behind only when the process dies mid-rewrite; it holds no user's data worth keeping.
+inline constexpr std::string_view kTemporaryFilePrefix = ".~mv";
+bool IsRewriteTemporaryName(std::string_view p_strFileName);
+
+// Replaces the content of the file that was read (p_Original, from ReadWholeFile) with
+// p_strBytes so that the file is never left damaged, half-written or lost.
+//
+// The file keeps its permission bits and, where the user may set them, its owner and group
+// (taken from the file as it is now, once it is known to be the one that was read); the rename
+// gives it a new inode, so other hard links keep the old content. A read-only file fails, also
+// for root. A file that is gone, replaced, or whose size or modification time differs from
+// p_Original is left alone and fails with kFileChangedSinceReadMessage.
+//
+// Throws TEngineError whose message is the failure record's reason:
+//   "Cannot create file \"<p_strDisplayPath>\". <system text>" when the file or its folder cannot
+//   be written; "Stream write error" when the new content cannot be written in full; the system
+//   text otherwise. On every failure the old file stays byte for byte and mode for mode, and no
+//   temporary file is left (unless removing it fails too). Uses FileSystemOps().
+void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
+                     const TFileIdentity& p_Original, std::string_view p_strBytes);
+
+} // namespace morvane

@@ -1,0 +1,69 @@
+#include "task/u_ThreadSearch.h"
+
+#include "files/u_DirectoryListing.h"
+#include "text/u_TextConvert.h"
+
+#include <utility>
+
+namespace morvane {
+
+TThreadSearch::TThreadSearch(std::u16string p_strDirectory, bool p_IsContainSubFloder)
+    : g_strDirectory(std::move(p_strDirectory)), g_IsContainSubFloder(p_IsContainSubFloder) {
+    SetPriority(TThreadPriority::Highest);
+    SetFreeOnTerminate(false);
+}
+
+// The body uses this object's members until it returns; see TThreadProcess.
+TThreadSearch::~TThreadSearch() {
+    WaitFor();
+}
+
+void TThreadSearch::Execute() {
+    g_intSearchFileCount = 0;
+    g_MaxThrottle = THandOffThrottle(g_doHandOffClock);
+    g_intHandedMax = 0;
+    SearchDirectory(Utf16ToUtf8(g_strDirectory), g_IsContainSubFloder);
+    // The last count reaches the bar whether the pass ended or was stopped.
+    if (g_pgrProgress != nullptr && g_intSearchFileCount != g_intHandedMax) {
+        const std::int32_t m_intMax = g_intSearchFileCount;
+        g_intHandedMax = m_intMax;
+        Synchronize([this, m_intMax] { g_pgrProgress->SetMax(m_intMax); });
+    }
+    g_IsCompleted.store(true);
+}
+
+// Same listing rules, order, recursion and stop points as the processing walk, so that on an
+// unchanged tree both meet the same files.
+void TThreadSearch::SearchDirectory(const std::string& p_strNativeDirectory,
+                                    bool p_IsContainSubFloder) {
+    if (g_IsStoped.load()) {
+        return;
+    }
+    TDirectoryListing m_Listing(p_strNativeDirectory);
+    while (m_Listing.Next()) {
+        if (m_Listing.IsDirectory()) {
+            if (p_IsContainSubFloder) {
+                SearchDirectory(p_strNativeDirectory + m_Listing.EntryName() + '/',
+                                p_IsContainSubFloder);
+            }
+        } else {
+            ++g_intSearchFileCount;
+            UpdateProgressMax(g_intSearchFileCount);
+        }
+        if (g_IsStoped.load()) {
+            break;
+        }
+    }
+}
+
+// Counted for every file, handed over at a steady rate; Execute hands over the last count.
+void TThreadSearch::UpdateProgressMax(std::int32_t p_intSearchFileCount) {
+    if (g_pgrProgress == nullptr || !g_MaxThrottle.IsDue()) {
+        return;
+    }
+    g_MaxThrottle.Restart();
+    g_intHandedMax = p_intSearchFileCount;
+    Synchronize([this, p_intSearchFileCount] { g_pgrProgress->SetMax(p_intSearchFileCount); });
+}
+
+} // namespace morvane

@@ -313,7 +313,7 @@ TEST(DecodeFileBytes, Utf16SharedCases) {
             m_strEncoding == "utf-16le" ? kEncodingUtf16LE : kEncodingUtf16BE;
         const std::string m_strBody = HexToBytes(m_Table.Cell(m_intRow, "hex"));
         const std::string m_strFile = Utf16Mark(m_strEncoding) + m_strBody;
-        const std::string& m_strExpected = m_Table.Cell(m_intRow, "spec_units");
+        const std::string& m_strExpected = m_Table.Cell(m_intRow, "code_units");
         const bool m_IsRoundTrip = m_Table.Cell(m_intRow, "passthrough_round_trip") == "yes";
 
         TDecodedText m_Decoded;

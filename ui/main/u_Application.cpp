@@ -57,6 +57,8 @@ void TApplication::Configure(QApplication& p_App) {
     InitMorvaneResources();
     // Only the name: a display name would be appended to every window caption on some desktops.
     QApplication::setApplicationName(QStringLiteral("Morvane"));
+    // The installed desktop entry and picture carry this id; desktops match windows to them by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.lunvar.Morvane"));
     p_App.setWindowIcon(QIcon(QStringLiteral(":/morvane/AppIcon.png")));
 }
 

@@ -1,6 +1,7 @@
 #include "u_Application.h"
 
 #include "u_Dialogs.h"
+#include "u_QtTranslation.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -59,6 +60,7 @@ void TApplication::Configure(QApplication& p_App) {
     QApplication::setApplicationName(QStringLiteral("Morvane"));
     // The installed desktop entry and picture carry this id; desktops match windows to them by it.
     QGuiApplication::setDesktopFileName(QStringLiteral("example.lunvar.Morvane"));
+    TQtTranslation::Install(p_App);
     p_App.setWindowIcon(QIcon(QStringLiteral(":/morvane/AppIcon.png")));
 }
 

@@ -1,15 +1,12 @@
 // The result window under the user's theme: colours that the window does not fix follow the
-// palette, so a dark theme stays readable; fields are named after their labels.
+// palette, so a dark theme stays readable.
 
-#include "u_AccessibleCaption.h"
 #include "u_Result.h"
 #include "u_ThemeColours.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
-#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -55,25 +52,6 @@ TEST(ResultWindowTheme, ReadOnlyFieldsKeepTheirGreyAndStayReadableInADarkTheme) 
         }
     }
     QApplication::setPalette(m_OldPalette);
-}
-
-TEST(ResultWindowTheme, FieldsAreNamedAfterTheirLabels) {
-    TfrmResult m_frmResult;
-    const struct {
-        const char* g_strLabel;
-        const char* g_strField;
-    } kFields[] = {{"lblOperate", "edtOperate"},
-                   {"lblDirectory", "edtDirectory"},
-                   {"lblProgress", "pgrProgress"}};
-    for (const auto& m_Field : kFields) {
-        const auto* m_lblLabel =
-            m_frmResult.findChild<QLabel*>(QString::fromLatin1(m_Field.g_strLabel));
-        const auto* m_Control =
-            m_frmResult.findChild<QWidget*>(QString::fromLatin1(m_Field.g_strField));
-        ASSERT_NE(m_lblLabel, nullptr);
-        EXPECT_EQ(m_lblLabel->buddy(), m_Control) << m_Field.g_strLabel;
-        EXPECT_EQ(m_Control->accessibleName(), AccessibleCaption(m_lblLabel->text()));
-    }
 }
 
 } // namespace

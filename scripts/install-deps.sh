@@ -3,8 +3,12 @@
 # Run as root (or with sudo available).
 set -euo pipefail
 
+# qt6-svg-dev renders the application picture at build time; qt6-translations-l10n gives Qt's own
+# buttons and dialogs their Chinese texts; desktop-file-utils, appstream and groff-base check the
+# install set.
 packages=(cmake g++ make pkg-config libicu-dev libgtest-dev libgmock-dev
-          qt6-base-dev qt6-base-dev-tools libgl-dev clang-format xvfb xauth dbus-daemon)
+          qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
+          clang-format xvfb xauth dbus-daemon desktop-file-utils appstream groff-base)
 case "${1:-}" in
 --bench) packages+=(ripgrep sed grep findutils time python3) ;;
 # The windows are in Chinese: without a CJK font every caption would show as boxes.

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -251,6 +254,25 @@ TEST_F(BatchOptions, OptionsEndAtDoubleDash) {
     const TBatchParseResult m_Result = Parse({"--find", "a", "--ext", "*.txt", "--", m_strOdd});
     EXPECT_EQ(m_Result.g_strErrorMessage, "");
     EXPECT_EQ(m_Result.g_Options.g_strDirectory, Utf8(m_strOdd + "/"));
+}
+
+// The manual page is written by hand: every option that --help lists must have its entry there.
+TEST(BatchManualPage, NamesEveryOptionOfTheHelpText) {
+    std::ifstream m_In(MORVANE_BATCH_MAN_PAGE, std::ios::binary);
+    ASSERT_TRUE(m_In) << MORVANE_BATCH_MAN_PAGE;
+    std::string m_strPage{std::istreambuf_iterator<char>(m_In), std::istreambuf_iterator<char>()};
+    m_strPage = std::regex_replace(m_strPage, std::regex(R"(\\-)"), "-");
+    const std::string m_strHelp = BatchUsageText();
+    const std::regex m_OptionPattern(R"((^|[\s|\[])(--?[a-z][a-z0-9-]*))");
+    int m_intOptions = 0;
+    for (auto m_Match = std::sregex_iterator(m_strHelp.begin(), m_strHelp.end(), m_OptionPattern);
+         m_Match != std::sregex_iterator(); ++m_Match) {
+        const std::string m_strOption = (*m_Match)[2];
+        const std::regex m_InPage("(^|[^a-z0-9-])" + m_strOption + "($|[^a-z0-9-])");
+        EXPECT_TRUE(std::regex_search(m_strPage, m_InPage)) << m_strOption;
+        ++m_intOptions;
+    }
+    EXPECT_GE(m_intOptions, 14); // the options that --help lists today
 }
 
 } // namespace

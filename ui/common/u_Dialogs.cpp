@@ -1,5 +1,7 @@
 #include "u_Dialogs.h"
 
+#include "u_FolderPicker.h"
+
 #include <QFileDialog>
 
 namespace morvane {
@@ -17,8 +19,12 @@ QMessageBox::StandardButton TDialogs::MessageBox(QWidget* p_Parent, QMessageBox:
 }
 
 QString TDialogs::PickFolder(QWidget* p_Parent, const QString& p_strInstruction) {
-    return QFileDialog::getExistingDirectory(p_Parent, p_strInstruction, QString(),
-                                             QFileDialog::ShowDirsOnly);
+    QFileDialog m_Picker(p_Parent);
+    TFolderPicker::Configure(m_Picker, p_strInstruction);
+    if (m_Picker.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return TFolderPicker::ChosenFolder(m_Picker);
 }
 
 TDialogs& Dialogs() {

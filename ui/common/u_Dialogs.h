@@ -17,7 +17,7 @@ public:
                                                    const QString& p_strTitle,
                                                    const QString& p_strText,
                                                    QMessageBox::StandardButtons p_Buttons);
-    // The platform's directory chooser; an empty text when cancelled.
+    // The folder picker (TFolderPicker); an empty text when cancelled.
     virtual QString PickFolder(QWidget* p_Parent, const QString& p_strInstruction);
 };
 

@@ -1,4 +1,4 @@
-// morvane: finds, and optionally replaces, a text in all files of a directory tree.
+// morvane [FOLDER]: finds, and optionally replaces, a text in all files of a directory tree.
 
 #include "u_Application.h"
 #include "u_Main.h"
@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
         // The program ends with its main window, whatever other window is still up.
         QObject::connect(&m_StartUp.frmMain(), &morvane::TfrmMain::formClosed, &m_App,
                          &QCoreApplication::quit, Qt::QueuedConnection);
-        m_StartUp.Show();
+        m_StartUp.Show(QCoreApplication::arguments());
         m_intExitCode = morvane::TApplication::exec();
     }
     morvane::UninstallMainThreadDispatcher();

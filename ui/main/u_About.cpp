@@ -65,6 +65,10 @@ TfrmAbout::TfrmAbout(QWidget* p_Parent) : QDialog(p_Parent) {
     AddCaption(QStringLiteral("lblEmailLabel"), QStringLiteral("电子邮件："), 155);
     lblEmail = AddLink(QStringLiteral("lblEmail"), EmailAddress(), kValueLeft, 155);
     g_arrValueLabels = {lblSoftware, lblPlatform, lblVersion, lblWebsite, lblEmail};
+    // Each caption labels its value; the values keep their own texts as their names.
+    for (qsizetype m_intIndex = 0; m_intIndex < g_arrCaptionLabels.size(); ++m_intIndex) {
+        g_arrCaptionLabels.at(m_intIndex)->setBuddy(g_arrValueLabels.at(m_intIndex));
+    }
     ArrangeColumns();
 
     btnClose = new QPushButton(QStringLiteral("关闭(&C)"), this);

@@ -1,6 +1,7 @@
 #include "u_Application.h"
 
 #include "u_Dialogs.h"
+#include "u_QtTranslation.h"
 
 #include <QIcon>
 #include <QWidget>
@@ -57,6 +58,9 @@ void TApplication::Configure(QApplication& p_App) {
     InitMorvaneResources();
     // Only the name: a display name would be appended to every window caption on some desktops.
     QApplication::setApplicationName(QStringLiteral("Morvane"));
+    // The installed desktop entry and picture carry this id; desktops match windows to them by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.lunvar.Morvane"));
+    TQtTranslation::Install(p_App);
     p_App.setWindowIcon(QIcon(QStringLiteral(":/morvane/AppIcon.png")));
 }
 

@@ -29,7 +29,8 @@ public:
     // The text the user reads for an error: its message (UTF-8) for a standard error.
     static QString ExceptionMessage(const std::exception_ptr& p_Error);
 
-    // Product name, window picture and the resources they need; for the program and its tests.
+    // Product name, desktop id, window picture, Qt's own texts in Chinese and the resources they
+    // need; for the program and its tests.
     static void Configure(QApplication& p_App);
 };
 

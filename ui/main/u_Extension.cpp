@@ -34,6 +34,7 @@ TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
     m_ExtensionLayout->setContentsMargins(5, 5, 5, 5);
     memExtension = new QPlainTextEdit(m_pnlExtension);
     memExtension->setObjectName(QStringLiteral("memExtension"));
+    memExtension->setAccessibleName(windowTitle());
     memExtension->setLineWrapMode(QPlainTextEdit::NoWrap);
     memExtension->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memExtension->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

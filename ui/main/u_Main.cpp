@@ -10,6 +10,7 @@
 #include "u_GoTask.h"
 #include "u_LinkLabel.h"
 #include "u_MemoText.h"
+#include "u_OpenedFolder.h"
 #include "u_OptionsLayout.h"
 #include "u_QtText.h"
 #include "u_SettingsStore.h"
@@ -19,9 +20,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -99,6 +102,9 @@ TfrmMain::TfrmMain(QWidget* p_Parent) : QWidget(p_Parent) {
           static_cast<QWidget*>(gbxOptions), pnlButtons}) {
         m_pnlWatched->installEventFilter(this);
     }
+    setAcceptDrops(true);
+    // The directory box takes a dropped folder as the window does, not as typed text.
+    drpDirectory->lineEdit()->installEventFilter(this);
 
     g_doLogsCleanUpStarter = [](const QString& p_strLogsFileDirectory) {
         // Frees itself when done; nobody keeps or waits for it.
@@ -214,10 +220,47 @@ void TfrmMain::resizeEvent(QResizeEvent* p_Event) {
 }
 
 bool TfrmMain::eventFilter(QObject* p_Watched, QEvent* p_Event) {
-    if (p_Event->type() == QEvent::Resize) {
+    const QEvent::Type m_Type = p_Event->type();
+    if (p_Watched == drpDirectory->lineEdit() &&
+        (m_Type == QEvent::DragEnter || m_Type == QEvent::DragMove || m_Type == QEvent::Drop)) {
+        // Anything but a folder is the line edit's own to take.
+        return FolderDragEvent(static_cast<QDropEvent*>(p_Event));
+    }
+    if (m_Type == QEvent::Resize) {
         FormResize();
     }
     return QWidget::eventFilter(p_Watched, p_Event);
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* p_Event) {
+    FolderDragEvent(p_Event);
+}
+
+void TfrmMain::dragMoveEvent(QDragMoveEvent* p_Event) {
+    FolderDragEvent(p_Event);
+}
+
+void TfrmMain::dropEvent(QDropEvent* p_Event) {
+    FolderDragEvent(p_Event);
+}
+
+bool TfrmMain::FolderDragEvent(QDropEvent* p_Event) {
+    const QString m_strFolder = TOpenedFolder::FromDrag(p_Event->mimeData());
+    if (m_strFolder.isEmpty()) {
+        p_Event->ignore();
+        return false;
+    }
+    p_Event->acceptProposedAction();
+    if (p_Event->type() == QEvent::Drop) {
+        PickDirectory(m_strFolder);
+    }
+    return true;
+}
+
+void TfrmMain::SetStartUpDirectory(const QString& p_strDirectory) {
+    if (!p_strDirectory.isEmpty()) {
+        drpDirectory->setEditText(p_strDirectory);
+    }
 }
 
 void TfrmMain::FormResize() {
@@ -271,13 +314,16 @@ void TfrmMain::SetMode(int p_intMode) {
 }
 
 void TfrmMain::btnBrowseClick() {
-    const QString m_strFolder =
-        QDir::toNativeSeparators(Dialogs().PickFolder(this, QStringLiteral("请选择文件路径!")));
-    if (m_strFolder.isEmpty()) {
+    PickDirectory(
+        QDir::toNativeSeparators(Dialogs().PickFolder(this, QStringLiteral("请选择文件路径!"))));
+}
+
+void TfrmMain::PickDirectory(const QString& p_strFolder) {
+    if (p_strFolder.isEmpty()) {
         return;
     }
-    drpDirectory->setEditText(m_strFolder);
-    AddDirectoryHistory(m_strFolder);
+    drpDirectory->setEditText(p_strFolder);
+    AddDirectoryHistory(p_strFolder);
 }
 
 void TfrmMain::btnCheckAllClick() {

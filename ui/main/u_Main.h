@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QListWidget;
@@ -66,6 +67,10 @@ public:
     void AddDirectoryHistory(const QString& p_strDirectory);
     void LoadExtensionList();
 
+    // The folder the program was started with, shown in the directory box (nothing when empty).
+    // Like a typed directory it reaches the history on Go or on close.
+    void SetStartUpDirectory(const QString& p_strDirectory);
+
 signals:
     // After the settings were saved (or failed to save) on close: the program ends.
     void formClosed();
@@ -74,6 +79,10 @@ protected:
     void closeEvent(QCloseEvent* p_Event) override;
     void resizeEvent(QResizeEvent* p_Event) override;
     bool eventFilter(QObject* p_Watched, QEvent* p_Event) override;
+    // A folder dropped anywhere on the window is taken as if picked with Browse.
+    void dragEnterEvent(QDragEnterEvent* p_Event) override;
+    void dragMoveEvent(QDragMoveEvent* p_Event) override;
+    void dropEvent(QDropEvent* p_Event) override;
 
 private:
     void BuildPages();
@@ -84,6 +93,8 @@ private:
     void BuildButtons();
 
     void LoadSettings();
+    void PickDirectory(const QString& p_strFolder);
+    bool FolderDragEvent(QDropEvent* p_Event);
     void SetMode(int p_intMode);
     QStringList CheckedItems() const;
     void SetAllChecked(bool p_IsChecked);

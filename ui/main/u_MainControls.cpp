@@ -2,6 +2,7 @@
 // the window's handlers and FormResize rely on.
 
 #include "u_About.h"
+#include "u_AccessibleCaption.h"
 #include "u_LinkLabel.h"
 #include "u_Main.h"
 #include "u_SettingsStore.h"
@@ -103,10 +104,10 @@ QWidget* TfrmMain::BuildDirectory(QWidget* p_pnlParent) {
         Named(new QGroupBox(QStringLiteral("1.目录及文件设置")), QStringLiteral("gbxDirectory"));
     auto* m_pnlLabels = Named(new QWidget(m_gbxDirectory), QStringLiteral("pnlDirectoryLabel"));
     m_pnlLabels->setFixedWidth(80);
-    NewLabel(m_pnlLabels, QStringLiteral("lblDirectoryLabel"), QStringLiteral("文件路径："),
-             QPoint(18, 15));
-    NewLabel(m_pnlLabels, QStringLiteral("lblFileEncodingLabel"), QStringLiteral("文件编码："),
-             QPoint(18, 52));
+    QLabel* m_lblDirectoryLabel = NewLabel(m_pnlLabels, QStringLiteral("lblDirectoryLabel"),
+                                           QStringLiteral("文件路径："), QPoint(18, 15));
+    QLabel* m_lblFileEncodingLabel = NewLabel(m_pnlLabels, QStringLiteral("lblFileEncodingLabel"),
+                                              QStringLiteral("文件编码："), QPoint(18, 52));
 
     pnlDirectoryContent = Named(new QWidget(m_gbxDirectory), QStringLiteral("pnlDirectoryContent"));
     drpDirectory = Named(new QComboBox(pnlDirectoryContent), QStringLiteral("drpDirectory"));
@@ -124,6 +125,8 @@ QWidget* TfrmMain::BuildDirectory(QWidget* p_pnlParent) {
                                QStringLiteral("UTF-16 Big Endian"),
                                QStringLiteral("UTF-16 Little Endian")});
     drpFileEncoding->setGeometry(0, 49, 255, drpFileEncoding->sizeHint().height());
+    LabelControl(m_lblDirectoryLabel, drpDirectory);
+    LabelControl(m_lblFileEncodingLabel, drpFileEncoding);
 
     auto* m_Layout = new QHBoxLayout(m_gbxDirectory);
     m_Layout->setContentsMargins(0, 0, 0, 0);
@@ -149,6 +152,7 @@ QWidget* TfrmMain::BuildTask(QWidget* p_pnlParent) {
         p_pnlLabel = Named(new QWidget(m_gbxGroup), p_strLabelPanelName);
         p_pnlLabel->setFixedWidth(80);
         p_lblLabel = NewLabel(p_pnlLabel, p_strLabelName, p_strLabel, QPoint(16, 0));
+        LabelControl(p_lblLabel, p_memMemo);
         auto* m_Layout = new QHBoxLayout(m_gbxGroup);
         m_Layout->setContentsMargins(0, 0, 0, 0);
         m_Layout->setSpacing(0);
@@ -206,6 +210,7 @@ QWidget* TfrmMain::BuildFileExt(QWidget* p_pnlParent) {
     auto* m_gbxFileExt =
         Named(new QGroupBox(QStringLiteral("2.文件格式")), QStringLiteral("gbxFileExt"));
     clbFileExtList = Named(new QListWidget(), QStringLiteral("clbFileExtList"));
+    clbFileExtList->setAccessibleName(AccessibleCaption(m_gbxFileExt->title()));
     for (const QString& m_strItem : TSettingsStore::BuiltInExtensions()) {
         AddExtensionItem(m_strItem);
     }

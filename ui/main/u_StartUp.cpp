@@ -4,6 +4,7 @@
 #include "u_Extension.h"
 #include "u_GoTask.h"
 #include "u_Main.h"
+#include "u_OpenedFolder.h"
 #include "u_Result.h"
 
 namespace morvane {
@@ -42,7 +43,8 @@ TStartUp::TStartUp()
 
 TStartUp::~TStartUp() = default;
 
-void TStartUp::Show() {
+void TStartUp::Show(const QStringList& p_arrArguments) {
+    g_frmMain->SetStartUpDirectory(TOpenedFolder::FromArguments(p_arrArguments));
     g_frmMain->show();
 }
 

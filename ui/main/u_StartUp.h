@@ -3,6 +3,8 @@
 // extension editor, About box, and wired to each other. Windows are only shown and hidden
 // afterwards, never created again.
 
+#include <QStringList>
+
 #include <memory>
 
 namespace morvane {
@@ -19,8 +21,9 @@ public:
     TStartUp(const TStartUp&) = delete;
     TStartUp& operator=(const TStartUp&) = delete;
 
-    // Shows the main window; the others stay hidden until used.
-    void Show();
+    // Shows the main window, with the folder that p_arrArguments (the program's command line)
+    // names in its directory box; the others stay hidden until used.
+    void Show(const QStringList& p_arrArguments = {});
 
     TfrmMain& frmMain() const { return *g_frmMain; }
     TfrmResult& frmResult() const { return *g_frmResult; }

@@ -5,6 +5,7 @@
 #include "logs/u_TaskSummary.h"
 #include "task/u_ThreadProcess.h"
 #include "task/u_ThreadSearch.h"
+#include "u_AccessibleCaption.h"
 #include "u_CompletionSummary.h"
 #include "u_Dialogs.h"
 #include "u_GridLineDelegate.h"
@@ -19,6 +20,7 @@
 #include "u_Shell.h"
 #include "u_StatusImages.h"
 #include "u_TaskDescription.h"
+#include "u_ThemeColours.h"
 #include "u_UpdatesSuspender.h"
 
 #include <QAction>
@@ -93,6 +95,8 @@ QLineEdit* CreateReadOnlyEdit(QWidget* p_Parent, const QString& p_strName) {
     m_Edit->setMaxLength(std::numeric_limits<int>::max());
     m_Edit->setFixedHeight(kEditHeight);
     QPalette m_Palette = m_Edit->palette();
+    // The grey is the same in every theme, so the text must be dark on it in a dark one too.
+    m_Palette.setColor(QPalette::Text, TextColourOn(kReadOnlyEditColour, m_Palette));
     m_Palette.setColor(QPalette::Base, kReadOnlyEditColour);
     m_Edit->setPalette(m_Palette);
     return m_Edit;
@@ -190,6 +194,9 @@ void TfrmResult::CreateInfoPanel() {
     m_InfoLayout->addWidget(edtDirectory);
     m_InfoLayout->addWidget(pgrProgress);
     m_InfoLayout->addStretch(1);
+    LabelControl(lblOperate, edtOperate);
+    LabelControl(lblDirectory, edtDirectory);
+    LabelControl(lblProgress, pgrProgress);
 
     m_ContainerLayout->addWidget(pnlInfoLabel);
     m_ContainerLayout->addWidget(pnlInfo, 1);

@@ -61,6 +61,7 @@ TEST_F(AboutBoxTest, ShowsItsTextsAndTheDesignValuesUntilSet) {
         const QLabel* m_lblValue = Label(m_Row.g_strValueName);
         EXPECT_EQ(m_lblCaption->text(), m_Row.g_strCaption);
         EXPECT_EQ(m_lblValue->text(), m_Row.g_strValue);
+        EXPECT_EQ(m_lblCaption->buddy(), m_lblValue) << m_Row.g_strCaptionName;
         EXPECT_EQ(m_lblCaption->pos(), QPoint(139, m_Row.g_intTop)) << m_Row.g_strCaptionName;
         // The design's column at 204, unless the fonts in use make the captions reach further.
         EXPECT_EQ(m_lblValue->pos(), QPoint(std::max(204, m_intCaptionRight + 4), m_Row.g_intTop))

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QPushButton>
@@ -80,6 +81,7 @@ TEST(GeneralErrorHandler, MessageOfAnErrorIsItsUtf8Text) {
 TEST(ApplicationPicture, IsA64PixelPngUsedAsTheWindowIcon) {
     TApplication::Configure(*qApp);
     EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Morvane"));
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("example.lunvar.Morvane"));
     const QImage m_Image(QStringLiteral(":/morvane/AppIcon.png"), "PNG");
     ASSERT_FALSE(m_Image.isNull());
     EXPECT_EQ(m_Image.size(), QSize(64, 64));

@@ -3,6 +3,7 @@
 
 #include "MainWindowFixture.h"
 #include "u_About.h"
+#include "u_AccessibleCaption.h"
 #include "u_Extension.h"
 #include "u_OptionsLayout.h"
 
@@ -86,6 +87,30 @@ TEST_F(MainWindowViewTest, ControlsCarryTheirCaptions) {
     EXPECT_EQ(Find<QGroupBox>("gbxTaskFind")->title(), QStringLiteral("3.查找文本文件内容"));
     EXPECT_TRUE(Button("btnGo")->font().bold());
     EXPECT_EQ(Button("btnGo")->palette().color(QPalette::ButtonText), QColor(0, 0, 128));
+}
+
+// A screen reader names each field after its label or group, and the label points at it.
+TEST_F(MainWindowViewTest, FieldsAreNamedAfterTheirCaptions) {
+    const struct {
+        const char* g_strControl;
+        QString g_strName;
+        const char* g_strLabel; // nullptr: named after its group
+    } kFields[] = {
+        {"drpDirectory", QStringLiteral("文件路径"), "lblDirectoryLabel"},
+        {"drpFileEncoding", QStringLiteral("文件编码"), "lblFileEncodingLabel"},
+        {"memFindText", QStringLiteral("查找文字"), "lblTaskFindLabel"},
+        {"memReplaceText", QStringLiteral("替 换 为"), "lblTaskReplaceLabel"},
+        {"clbFileExtList", QStringLiteral("2.文件格式"), nullptr},
+    };
+    for (const auto& m_Field : kFields) {
+        QWidget* m_Control = Find<QWidget>(m_Field.g_strControl);
+        EXPECT_EQ(m_Control->accessibleName(), m_Field.g_strName) << m_Field.g_strControl;
+        if (m_Field.g_strLabel != nullptr) {
+            EXPECT_EQ(Find<QLabel>(m_Field.g_strLabel)->buddy(), m_Control) << m_Field.g_strLabel;
+        }
+    }
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("全选(&S)")), QStringLiteral("全选(S)"));
+    EXPECT_EQ(AccessibleCaption(QStringLiteral("A&&B: ")), QStringLiteral("A&B"));
 }
 
 TEST_F(MainWindowViewTest, WindowNeverGetsSmallerThanItsMinimum) {

@@ -65,7 +65,7 @@ public:
     // user-interface thread.
     void Start();
     // Sets the stop flags of both workers; before Start, the task then ends at once when started,
-    // with nothing listed. No waiting.
+    // with nothing listed. No waiting; from any thread, also from the workers' callbacks.
     void RequestStop();
     // Terminate requests to both workers (flags only), for a window that closes after the end.
     void RequestTerminate();

@@ -387,7 +387,9 @@ void TfrmResult::StartTask(TTaskParameters p_Task) {
 
     g_TaskRunner = std::make_unique<TTaskRunner>(std::move(p_Task));
     WireTask(*g_TaskRunner);
-    // A task that cannot start (no log folder of its own) ends within Start, summary included.
+    // A task that cannot start (no log folder of its own) ends within Start, summary included;
+    // it has no folder to show.
+    g_strLogsDirectory.clear();
     g_TaskRunner->Start();
     g_strLogsDirectory = ToQString(g_TaskRunner->TaskLogsDirectory());
 }

@@ -2,11 +2,15 @@
 // ended state, stopping, an error that ends a task, its own log folder, and letting threads go.
 
 #include "ResultWindowFixture.h"
+#include "core/u_Thread.h"
+#include "u_MainThreadDispatcher.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 
 namespace morvane::test {
 namespace {
@@ -133,28 +137,41 @@ TEST_F(ResultWindowTaskTest, StopBeforeTheWorkersGetFarReportsTheStop) {
     EXPECT_FALSE(Button("btnAbout")->isHidden());
 }
 
-// How an error ends a task: during the walk (the last page cannot be written), or at once (no log
-// folder can be made, so the task never starts and no file is touched).
+// How an error ends a task: during the walk (the last page cannot be written); at once (no log
+// folder can be made, so the task never starts and no file is touched); or with no hand-off
+// reaching the window, the completion's included, so that only the thread's end tells.
+enum class TBreak { TaskFolderAfterStart, LogsFolderBeforeStart, EveryHandOff };
+
 struct TErrorCase {
     const char* g_strName;
-    bool g_IsFolderBlockedBeforeStart; // else the task's own folder, once it has been made
+    TBreak g_Break;
     const char* g_strSearched;
+    const char* g_strReason;       // part of the error line
     const char* g_strContentAfter; // how a.txt begins afterwards
 };
 
 class ResultWindowErrorTest : public ResultWindowTaskTest,
-                              public ::testing::WithParamInterface<TErrorCase> {};
+                              public ::testing::WithParamInterface<TErrorCase> {
+protected:
+    void TearDown() override {
+        InstallMainThreadDispatcher();
+        ResultWindowTaskTest::TearDown();
+    }
+};
 
 TEST_P(ResultWindowErrorTest, EndsTheTaskAndTheWindowsRunningState) {
     const TErrorCase& m_Case = GetParam();
     WriteTree();
     g_frmResult->show();
-    if (m_Case.g_IsFolderBlockedBeforeStart) {
+    if (m_Case.g_Break == TBreak::LogsFolderBeforeStart) {
         g_ProgramFolder.WriteFile("logs", "in the way");
+    } else if (m_Case.g_Break == TBreak::EveryHandOff) {
+        TThread::SetMainThreadDispatcher(
+            [](const std::function<void()>&) { throw std::runtime_error("no user interface"); });
     }
     QSignalSpy m_Completed(g_frmResult.get(), &TfrmResult::taskCompleted);
     StartTask(kModeReplace);
-    if (!m_Case.g_IsFolderBlockedBeforeStart) {
+    if (m_Case.g_Break == TBreak::TaskFolderAfterStart) {
         // The workers wait for this thread's event loop: nothing is written yet.
         ASSERT_TRUE(std::filesystem::remove(g_ProgramFolder.Path("logs/20261208_101530")));
         g_ProgramFolder.WriteFile("logs/20261208_101530", "in the way");
@@ -166,7 +183,7 @@ TEST_P(ResultWindowErrorTest, EndsTheTaskAndTheWindowsRunningState) {
     EXPECT_EQ(m_arrLines.first(), QStringLiteral("[替换文件]操作因错误中止。"));
     EXPECT_EQ(m_arrLines.at(2), QString::fromUtf8(m_Case.g_strSearched));
     EXPECT_TRUE(m_arrLines.last().startsWith(QStringLiteral("错误信息：")));
-    EXPECT_TRUE(m_arrLines.last().contains(QStringLiteral("logs")))
+    EXPECT_TRUE(m_arrLines.last().contains(QString::fromUtf8(m_Case.g_strReason)))
         << m_arrLines.last().toStdString();
     EXPECT_TRUE(g_Tree.ReadFile("a.txt").starts_with(m_Case.g_strContentAfter));
     EXPECT_TRUE(Button("btnStop")->isHidden());
@@ -178,8 +195,13 @@ TEST_P(ResultWindowErrorTest, EndsTheTaskAndTheWindowsRunningState) {
 
 INSTANTIATE_TEST_SUITE_P(
     Errors, ResultWindowErrorTest,
-    ::testing::Values(TErrorCase{"PageCannotBeWritten", false, "总共搜索文件：4个。", "one xyz"},
-                      TErrorCase{"LogFolderCannotBeMade", true, "总共搜索文件：0个。", "one abc"}),
+    ::testing::Values(TErrorCase{"PageCannotBeWritten", TBreak::TaskFolderAfterStart,
+                                 "总共搜索文件：4个。", "logs", "one xyz"},
+                      TErrorCase{"LogFolderCannotBeMade", TBreak::LogsFolderBeforeStart,
+                                 "总共搜索文件：0个。", "logs", "one abc"},
+                      // The first file's position is the first hand-off: no file is begun.
+                      TErrorCase{"NoHandOffReachesTheWindow", TBreak::EveryHandOff,
+                                 "总共搜索文件：1个。", "no user interface", "one abc"}),
     [](const ::testing::TestParamInfo<TErrorCase>& p_Info) { return p_Info.param.g_strName; });
 
 TEST_F(ResultWindowTaskTest, ATaskNeverWritesIntoAFolderOfTheSameSecond) {

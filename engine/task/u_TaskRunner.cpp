@@ -136,6 +136,9 @@ void TTaskRunner::OnProcessCompleted() {
 }
 
 void TTaskRunner::OnProcessEnded(const std::u16string& p_strFatalMessage) {
+    // Whatever ended the processing, counting on is of no use: an owner that joins both workers
+    // before SettleEnd must not wait for the count.
+    g_trdThreadSearch->g_IsStoped.store(true);
     g_strFatalMessage = p_strFatalMessage;
     g_IsProcessEnded.store(true);
     if (g_doTaskEndedProcedure) {

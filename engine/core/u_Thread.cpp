@@ -34,7 +34,14 @@ void TThread::Start() {
     g_IsStarted = true;
     g_IsRunning.store(true);
     const bool m_IsFreeOnTerminate = g_IsFreeOnTerminate;
-    std::thread m_Thread(&TThread::ThreadProc, this, m_IsFreeOnTerminate);
+    std::thread m_Thread;
+    try {
+        m_Thread = std::thread(&TThread::ThreadProc, this, m_IsFreeOnTerminate);
+    } catch (...) {
+        // No body will ever run: the thread must not look alive to those waiting for its end.
+        g_IsRunning.store(false);
+        throw;
+    }
     if (m_IsFreeOnTerminate) {
         // The body deletes the object; after this line `this` may already be gone.
         m_Thread.detach();

@@ -24,7 +24,8 @@ public:
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
-    // Starts the body. Called once, by the owner, after wiring.
+    // Starts the body. Called once, by the owner, after wiring. Throws std::system_error when the
+    // platform cannot make the thread; the object then never runs and is not alive.
     void Start();
 
     // Best effort: applied when the body starts (see u_ThreadPriority for each platform).

@@ -54,15 +54,15 @@ TEST_F(BatchOptions, DefaultsAreAFindTaskWithSubfoldersIgnoringCase) {
     const TBatchParseResult m_Result = Parse({"--find", "abc", "--ext", "*.txt", "DIR"});
     ASSERT_EQ(m_Result.g_strErrorMessage, "");
     const TBatchOptions& m_Options = m_Result.g_Options;
-    EXPECT_EQ(m_Options.g_intMode, kModeFind);
-    EXPECT_EQ(m_Options.g_strLogsDirectory, u"");
-    EXPECT_EQ(m_Options.g_strDirectory, RootWithSlash());
-    EXPECT_EQ(m_Options.g_intEncoding, 0);
-    EXPECT_EQ(m_Options.g_strOldText, u"abc");
-    EXPECT_EQ(m_Options.g_strNewText, u"");
-    EXPECT_EQ(m_Options.g_strExtension, u"*.TXT|");
-    EXPECT_TRUE(m_Options.g_IsContainSubFloder);
-    EXPECT_FALSE(m_Options.g_IsMatchCase);
+    EXPECT_EQ(m_Options.g_Task.g_intMode, kModeFind);
+    EXPECT_EQ(m_Options.g_Task.g_strLogsFileDirectory, u"");
+    EXPECT_EQ(m_Options.g_Task.g_strDirectory, RootWithSlash());
+    EXPECT_EQ(m_Options.g_Task.g_intEncoding, 0);
+    EXPECT_EQ(m_Options.g_Task.g_strOldText, u"abc");
+    EXPECT_EQ(m_Options.g_Task.g_strNewText, u"");
+    EXPECT_EQ(m_Options.g_Task.g_strExtension, u"*.TXT|");
+    EXPECT_TRUE(m_Options.g_Task.g_IsContainSubFloder);
+    EXPECT_FALSE(m_Options.g_Task.g_IsMatchCase);
     EXPECT_EQ(m_Options.g_intAnsiCodePage, 0);
     EXPECT_FALSE(m_Options.g_IsConfirmed);
     EXPECT_FALSE(m_Options.g_IsQuiet);
@@ -93,15 +93,17 @@ TEST_F(BatchOptions, EveryOptionReachesItsParameter) {
                                               "DIR/"});
     ASSERT_EQ(m_Result.g_strErrorMessage, "");
     const TBatchOptions& m_Options = m_Result.g_Options;
-    EXPECT_EQ(m_Options.g_intMode, kModeReplace);
-    EXPECT_EQ(m_Options.g_strLogsDirectory, u"/var/tmp/mv logs");
-    EXPECT_EQ(m_Options.g_strDirectory, RootWithSlash()); // a "/" already there is not doubled
-    EXPECT_EQ(m_Options.g_intEncoding, 5);
-    EXPECT_EQ(m_Options.g_strOldText, u"Old"); // folding is the task's business, not the parser's
-    EXPECT_EQ(m_Options.g_strNewText, u"New");
-    EXPECT_EQ(m_Options.g_strExtension, u"*.TXT|*.HTM|*.ä|");
-    EXPECT_FALSE(m_Options.g_IsContainSubFloder);
-    EXPECT_TRUE(m_Options.g_IsMatchCase);
+    EXPECT_EQ(m_Options.g_Task.g_intMode, kModeReplace);
+    EXPECT_EQ(m_Options.g_Task.g_strLogsFileDirectory, u"/var/tmp/mv logs");
+    EXPECT_EQ(m_Options.g_Task.g_strDirectory,
+              RootWithSlash()); // a "/" already there is not doubled
+    EXPECT_EQ(m_Options.g_Task.g_intEncoding, 5);
+    EXPECT_EQ(m_Options.g_Task.g_strOldText,
+              u"Old"); // folding is the task's business, not the parser's
+    EXPECT_EQ(m_Options.g_Task.g_strNewText, u"New");
+    EXPECT_EQ(m_Options.g_Task.g_strExtension, u"*.TXT|*.HTM|*.ä|");
+    EXPECT_FALSE(m_Options.g_Task.g_IsContainSubFloder);
+    EXPECT_TRUE(m_Options.g_Task.g_IsMatchCase);
     EXPECT_EQ(m_Options.g_intAnsiCodePage, 936);
     EXPECT_TRUE(m_Options.g_IsConfirmed);
     EXPECT_TRUE(m_Options.g_IsQuiet);
@@ -115,7 +117,7 @@ TEST_F(BatchOptions, EncodingNamesAndNumbersGiveTheCodesOfTheEncodingChoice) {
         const TBatchParseResult m_Result =
             Parse({"--find", "a", "--ext", "*.txt", "--encoding", m_strName, "DIR"});
         EXPECT_EQ(m_Result.g_strErrorMessage, "") << m_strName;
-        EXPECT_EQ(m_Result.g_Options.g_intEncoding, m_intCode) << m_strName;
+        EXPECT_EQ(m_Result.g_Options.g_Task.g_intEncoding, m_intCode) << m_strName;
     }
 }
 
@@ -153,8 +155,8 @@ TEST_F(BatchOptions, TextsKeepEveryCharacterAndTakeLineBreaksAsCrLf) {
         m_arrArguments.insert(m_arrArguments.end(), {"--ext", "*.txt", "DIR"});
         const TBatchParseResult m_Result = Parse(m_arrArguments);
         ASSERT_EQ(m_Result.g_strErrorMessage, "") << m_arrArguments[1];
-        EXPECT_EQ(m_Result.g_Options.g_strOldText, m_Case.g_strOldText) << m_arrArguments[1];
-        EXPECT_EQ(m_Result.g_Options.g_strNewText, m_Case.g_strNewText) << m_arrArguments[1];
+        EXPECT_EQ(m_Result.g_Options.g_Task.g_strOldText, m_Case.g_strOldText) << m_arrArguments[1];
+        EXPECT_EQ(m_Result.g_Options.g_Task.g_strNewText, m_Case.g_strNewText) << m_arrArguments[1];
     }
 }
 
@@ -253,7 +255,7 @@ TEST_F(BatchOptions, OptionsEndAtDoubleDash) {
     const std::string m_strOdd = g_Tree.Path("--find").string();
     const TBatchParseResult m_Result = Parse({"--find", "a", "--ext", "*.txt", "--", m_strOdd});
     EXPECT_EQ(m_Result.g_strErrorMessage, "");
-    EXPECT_EQ(m_Result.g_Options.g_strDirectory, Utf8(m_strOdd + "/"));
+    EXPECT_EQ(m_Result.g_Options.g_Task.g_strDirectory, Utf8(m_strOdd + "/"));
 }
 
 // The manual page is written by hand: every option that --help lists must have its entry there.

@@ -1,9 +1,8 @@
-// The runner's parts in-process: the task log folder, the exit status, the summary text, the
-// streams and one whole run with its record hook.
+// The runner's parts in-process: the exit status, the summary text, the streams and one whole
+// run with its record hook.
 
 #include "BatchTestSupport.h"
 #include "core/u_Types.h"
-#include "u_BatchLogsFolder.h"
 #include "u_BatchOptions.h"
 #include "u_BatchOutput.h"
 #include "u_BatchProgressBar.h"
@@ -11,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -23,23 +21,6 @@ using test::ReadAllPageLines;
 using test::SplitLf;
 using test::TBatchTree;
 using test::TTempTree;
-
-std::time_t LocalTime(int p_intYear, int p_intMonth, int p_intDay, int p_intHour, int p_intMinute,
-                      int p_intSecond) {
-    std::tm m_Local{};
-    m_Local.tm_year = p_intYear - 1900;
-    m_Local.tm_mon = p_intMonth - 1;
-    m_Local.tm_mday = p_intDay;
-    m_Local.tm_hour = p_intHour;
-    m_Local.tm_min = p_intMinute;
-    m_Local.tm_sec = p_intSecond;
-    m_Local.tm_isdst = -1;
-    return std::mktime(&m_Local);
-}
-
-std::u16string U16(const std::string& p_strText) {
-    return Utf8ToUtf16Lenient(p_strText);
-}
 
 TEST(BatchRunner, ExitStatusWeighsErrorOverStopOverFailures) {
     struct TCase {
@@ -60,67 +41,9 @@ TEST(BatchRunner, ExitStatusWeighsErrorOverStopOverFailures) {
 }
 
 TEST(BatchRunner, SummaryLinesAreSeparatedByLf) {
-    EXPECT_EQ(TBatchRunner::SummaryText(u"[查找文件]操作已完成。\r\r总共搜索文件：3个。"),
+    EXPECT_EQ(TBatchOutput::MessageText(u"[查找文件]操作已完成。\r\r总共搜索文件：3个。"),
               "[查找文件]操作已完成。\n\n总共搜索文件：3个。");
     EXPECT_EQ(TBatchProgressBar::ProgressText(12, 340, 5), "12/340 个文件，匹配 5 个");
-}
-
-TEST(BatchLogsFolder, IsNamedByTheLocalStartTime) {
-    const std::time_t m_intTime = LocalTime(2026, 12, 8, 10, 15, 30);
-    EXPECT_EQ(TaskLogsFolderName(u"/srv/logs", m_intTime), u"/srv/logs/20261208_101530");
-    EXPECT_EQ(TaskLogsFolderName(u"/srv/logs/", m_intTime), u"/srv/logs/20261208_101530");
-    EXPECT_EQ(TaskLogsFolderName(u"/srv/logs", LocalTime(2027, 1, 2, 3, 4, 5)),
-              u"/srv/logs/20270102_030405");
-}
-
-TEST(BatchLogsFolder, IsCreatedWithItsParents) {
-    TTempTree m_Tree;
-    const std::time_t m_intTime = LocalTime(2026, 12, 8, 23, 59, 59);
-    const std::u16string m_strLogs = U16(m_Tree.Path("a/b/logs").string());
-    const std::u16string m_strFolder = CreateTaskLogsFolder(
-        m_strLogs, [&] { return m_intTime; }, [](std::time_t) { FAIL() << "no wait needed"; });
-    EXPECT_EQ(m_strFolder, m_strLogs + u"/20261208_235959");
-    EXPECT_TRUE(std::filesystem::is_directory(Utf16ToUtf8(m_strFolder)));
-}
-
-TEST(BatchLogsFolder, ATakenNameIsNeverReusedTheNextSecondIsTaken) {
-    TTempTree m_Tree;
-    const std::time_t m_intFirst = LocalTime(2026, 12, 8, 10, 15, 30);
-    const std::u16string m_strLogs = U16(m_Tree.Path("logs").string());
-    m_Tree.WriteFile("logs/20261208_101530/000001.txt", "an earlier task's page");
-    std::time_t m_intNow = m_intFirst;
-    std::vector<std::time_t> m_arrWaits;
-    const std::u16string m_strFolder = CreateTaskLogsFolder(
-        m_strLogs, [&] { return m_intNow; },
-        [&](std::time_t p_intTime) {
-            m_arrWaits.push_back(p_intTime);
-            m_intNow = p_intTime + 1;
-        });
-    EXPECT_EQ(m_strFolder, m_strLogs + u"/20261208_101531");
-    EXPECT_EQ(m_arrWaits, std::vector<std::time_t>{m_intFirst});
-    EXPECT_EQ(m_Tree.ReadFile("logs/20261208_101530/000001.txt"), "an earlier task's page");
-}
-
-TEST(BatchLogsFolder, FailsWithTheFolderNamedWhenNoneCanBeMade) {
-    TTempTree m_Tree;
-    const std::time_t m_intTime = LocalTime(2026, 12, 8, 10, 15, 30);
-    m_Tree.MakeDir("logs/20261208_101530");
-    int m_intWaits = 0;
-    // A clock that stands still: every attempt meets the same taken name.
-    EXPECT_THROW(CreateTaskLogsFolder(
-                     U16(m_Tree.Path("logs").string()), [&] { return m_intTime; },
-                     [&](std::time_t) { ++m_intWaits; }),
-                 TEngineError);
-    EXPECT_GE(m_intWaits, 1);
-
-    m_Tree.WriteFile("file", "x");
-    try {
-        CreateTaskLogsFolder(U16(m_Tree.Path("file/logs").string()));
-        ADD_FAILURE() << "a folder below a file cannot exist";
-    } catch (const TEngineError& m_Error) {
-        EXPECT_NE(std::string(m_Error.what()).find("file/logs"), std::string::npos)
-            << m_Error.what();
-    }
 }
 
 class BatchOutput : public ::testing::Test {

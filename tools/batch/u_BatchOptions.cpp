@@ -1,33 +1,26 @@
 #include "u_BatchOptions.h"
 
+#include "files/u_FolderPath.h"
+#include "task/u_TaskChecks.h"
 #include "text/u_AnsiCodePage.h"
 #include "text/u_ExtensionFilter.h"
 #include "text/u_TextConvert.h"
+#include "u_BatchOutput.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string_view>
-#include <system_error>
 
 namespace morvane {
 
 namespace {
 
-// The main window's own messages, in the order its Go button checks them.
-constexpr const char* kDirectoryMissingMessage = "文件路径不存在，请重新选择路径！";
-constexpr const char* kFindTextEmptyMessage = "请输入需要进行查找的文字！";
-constexpr const char* kSameTextMessage = "替换文字不能与查找文字相同！";
-constexpr const char* kNoExtensionMessage = "请选择文件格式！";
-// The main window asks this before a replace task; without a window --yes is the answer.
-constexpr const char* kConfirmReplaceMessage =
-    "替换模式下，将对目录中文件内容进行批量替换，替换过程不可逆。\n"
-    "请务必先做好文件备份，再执行替换操作。\n"
-    "(pass --yes to start the replace task)";
+// Without a window, --yes is the answer to the question the main window asks before a replace.
+constexpr const char* kPassYesLine = "(pass --yes to start the replace task)";
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
@@ -144,13 +137,22 @@ private:
         g_Result.g_IsUsageError = true;
         return false;
     }
-    bool Check(const char* p_strMessage) {
-        g_Result.g_strErrorMessage = p_strMessage;
+    bool Check(std::string p_strMessage) {
+        g_Result.g_strErrorMessage = std::move(p_strMessage);
         return false;
     }
+    // The option at p_intIndex with its value, which may be the next argument (p_intIndex then
+    // moves on to it).
+    bool TakeArgument(const std::vector<std::string>& p_arrArguments, std::size_t& p_intIndex);
     bool TakeOption(std::string_view p_strName, const std::optional<std::string>& p_strValue);
+    bool TakeFlag(std::string_view p_strName);
     bool TakeText(std::string_view p_strName, const std::string& p_strValue, bool p_IsFile,
                   std::optional<std::u16string>& p_strTarget);
+    bool TakeExtension(const std::string& p_strValue);
+    bool TakeMode(const std::string& p_strValue);
+    bool TakeEncoding(const std::string& p_strValue);
+    bool TakeLogsDirectory(const std::string& p_strValue);
+    bool TakeAnsiCodePage(const std::string& p_strValue);
     bool TakeOnce(std::string_view p_strName);
     bool Validate();
 
@@ -191,80 +193,138 @@ bool TParser::TakeText(std::string_view p_strName, const std::string& p_strValue
 }
 
 bool TParser::TakeOption(std::string_view p_strName, const std::optional<std::string>& p_strValue) {
+    if (!p_strValue.has_value()) {
+        return TakeFlag(p_strName);
+    }
+    if (p_strName == "--find" || p_strName == "--find-file") {
+        return TakeText(p_strName, *p_strValue, p_strName == "--find-file", g_strOldText);
+    }
+    if (p_strName == "--replace" || p_strName == "--replace-file") {
+        return TakeText(p_strName, *p_strValue, p_strName == "--replace-file", g_strNewText);
+    }
+    if (p_strName == "--ext") {
+        return TakeExtension(*p_strValue);
+    }
+    // The other values may be given once each.
+    if (!TakeOnce(p_strName)) {
+        return false;
+    }
+    if (p_strName == "--mode") {
+        return TakeMode(*p_strValue);
+    }
+    if (p_strName == "--encoding") {
+        return TakeEncoding(*p_strValue);
+    }
+    if (p_strName == "--logs-dir") {
+        return TakeLogsDirectory(*p_strValue);
+    }
+    return p_strName != "--ansi-codepage" || TakeAnsiCodePage(*p_strValue);
+}
+
+bool TParser::TakeFlag(std::string_view p_strName) {
     TBatchOptions& m_Options = g_Result.g_Options;
     if (p_strName == "--no-subfolders") {
-        m_Options.g_IsContainSubFloder = false;
+        m_Options.g_Task.g_IsContainSubFloder = false;
     } else if (p_strName == "--match-case") {
-        m_Options.g_IsMatchCase = true;
+        m_Options.g_Task.g_IsMatchCase = true;
     } else if (p_strName == "--yes") {
         m_Options.g_IsConfirmed = true;
     } else if (p_strName == "--quiet") {
         m_Options.g_IsQuiet = true;
     } else if (p_strName == "--help" || p_strName == "-h") {
         m_Options.g_IsHelp = true;
-    } else if (p_strName == "--find" || p_strName == "--find-file") {
-        return TakeText(p_strName, *p_strValue, p_strName == "--find-file", g_strOldText);
-    } else if (p_strName == "--replace" || p_strName == "--replace-file") {
-        return TakeText(p_strName, *p_strValue, p_strName == "--replace-file", g_strNewText);
-    } else if (p_strName == "--ext") {
-        std::u16string m_strPattern;
-        if (!DecodeArgument(*p_strValue, m_strPattern)) {
-            return Fail("--ext: the pattern is not valid UTF-8");
-        }
-        // An empty pattern would pass the "no pattern" check while selecting no file at all.
-        if (m_strPattern.empty()) {
-            return Fail("--ext: the pattern is empty");
-        }
-        g_arrExtensions.push_back(std::move(m_strPattern));
-    } else if (p_strName == "--mode") {
-        if (!TakeOnce(p_strName)) {
-            return false;
-        }
-        const std::string m_strMode = AsciiLowerCase(*p_strValue);
-        if (m_strMode == "find") {
-            m_Options.g_intMode = kModeFind;
-        } else if (m_strMode == "replace") {
-            m_Options.g_intMode = kModeReplace;
-        } else {
-            return Fail("--mode: expected find or replace, not \"" + *p_strValue + "\"");
-        }
-    } else if (p_strName == "--encoding") {
-        if (!TakeOnce(p_strName)) {
-            return false;
-        }
-        const std::string m_strEncoding = AsciiLowerCase(*p_strValue);
-        for (std::size_t m_intCode = 0; m_intCode < kEncodingNames.size(); ++m_intCode) {
-            if (m_strEncoding == kEncodingNames[m_intCode] ||
-                m_strEncoding == std::to_string(m_intCode)) {
-                m_Options.g_intEncoding = static_cast<std::int32_t>(m_intCode);
-                return true;
-            }
-        }
-        return Fail("--encoding: expected auto, ansi, utf8, utf8-bom, utf16be or utf16le, not \"" +
-                    *p_strValue + "\"");
-    } else if (p_strName == "--logs-dir") {
-        if (!TakeOnce(p_strName)) {
-            return false;
-        }
-        if (p_strValue->empty() || !DecodeArgument(*p_strValue, m_Options.g_strLogsDirectory)) {
-            return Fail("--logs-dir: expected a folder name in UTF-8");
-        }
-    } else if (p_strName == "--ansi-codepage") {
-        if (!TakeOnce(p_strName)) {
-            return false;
-        }
-        std::string_view m_strDigits(*p_strValue);
-        if (AsciiLowerCase(m_strDigits.substr(0, 2)) == "cp") {
-            m_strDigits.remove_prefix(2);
-        }
-        const std::optional<std::int32_t> m_intCodePage = ParseSmallNumber(m_strDigits);
-        if (!m_intCodePage.has_value() || *m_intCodePage == 0 ||
-            !IsSupportedAnsiCodePage(*m_intCodePage)) {
-            return Fail("--ansi-codepage: \"" + *p_strValue + "\" is not a supported code page");
-        }
-        m_Options.g_intAnsiCodePage = *m_intCodePage;
     }
     return true;
+}
+
+bool TParser::TakeExtension(const std::string& p_strValue) {
+    std::u16string m_strPattern;
+    if (!DecodeArgument(p_strValue, m_strPattern)) {
+        return Fail("--ext: the pattern is not valid UTF-8");
+    }
+    // An empty pattern would pass the "no pattern" check while selecting no file at all.
+    if (m_strPattern.empty()) {
+        return Fail("--ext: the pattern is empty");
+    }
+    g_arrExtensions.push_back(std::move(m_strPattern));
+    return true;
+}
+
+bool TParser::TakeMode(const std::string& p_strValue) {
+    const std::string m_strMode = AsciiLowerCase(p_strValue);
+    if (m_strMode == "find") {
+        g_Result.g_Options.g_Task.g_intMode = kModeFind;
+    } else if (m_strMode == "replace") {
+        g_Result.g_Options.g_Task.g_intMode = kModeReplace;
+    } else {
+        return Fail("--mode: expected find or replace, not \"" + p_strValue + "\"");
+    }
+    return true;
+}
+
+bool TParser::TakeEncoding(const std::string& p_strValue) {
+    const std::string m_strEncoding = AsciiLowerCase(p_strValue);
+    for (std::size_t m_intCode = 0; m_intCode < kEncodingNames.size(); ++m_intCode) {
+        if (m_strEncoding == kEncodingNames[m_intCode] ||
+            m_strEncoding == std::to_string(m_intCode)) {
+            g_Result.g_Options.g_Task.g_intEncoding = static_cast<std::int32_t>(m_intCode);
+            return true;
+        }
+    }
+    return Fail("--encoding: expected auto, ansi, utf8, utf8-bom, utf16be or utf16le, not \"" +
+                p_strValue + "\"");
+}
+
+bool TParser::TakeLogsDirectory(const std::string& p_strValue) {
+    if (p_strValue.empty() ||
+        !DecodeArgument(p_strValue, g_Result.g_Options.g_Task.g_strLogsFileDirectory)) {
+        return Fail("--logs-dir: expected a folder name in UTF-8");
+    }
+    return true;
+}
+
+bool TParser::TakeAnsiCodePage(const std::string& p_strValue) {
+    std::string_view m_strDigits(p_strValue);
+    if (AsciiLowerCase(m_strDigits.substr(0, 2)) == "cp") {
+        m_strDigits.remove_prefix(2);
+    }
+    const std::optional<std::int32_t> m_intCodePage = ParseSmallNumber(m_strDigits);
+    if (!m_intCodePage.has_value() || *m_intCodePage == 0 ||
+        !IsSupportedAnsiCodePage(*m_intCodePage)) {
+        return Fail("--ansi-codepage: \"" + p_strValue + "\" is not a supported code page");
+    }
+    g_Result.g_Options.g_intAnsiCodePage = *m_intCodePage;
+    return true;
+}
+
+bool TParser::TakeArgument(const std::vector<std::string>& p_arrArguments,
+                           std::size_t& p_intIndex) {
+    const std::string& m_strArgument = p_arrArguments[p_intIndex];
+    const std::size_t m_intEquals = m_strArgument.find('=');
+    const std::string m_strName = m_strArgument.substr(0, m_intEquals);
+    std::optional<std::string> m_strValue;
+    if (m_intEquals != std::string::npos) {
+        m_strValue = m_strArgument.substr(m_intEquals + 1);
+    }
+    const TOptionName* m_pOption = nullptr;
+    for (const TOptionName& m_Option : kOptionNames) {
+        if (m_Option.g_strName == m_strName) {
+            m_pOption = &m_Option;
+        }
+    }
+    if (m_pOption == nullptr) {
+        return Fail("unknown option " + m_strName);
+    }
+    if (m_pOption->g_Kind == TOptionKind::Flag && m_strValue.has_value()) {
+        return Fail(m_strName + " takes no value");
+    }
+    if (m_pOption->g_Kind == TOptionKind::Value && !m_strValue.has_value()) {
+        if (p_intIndex + 1 >= p_arrArguments.size()) {
+            return Fail(m_strName + " needs a value");
+        }
+        m_strValue = p_arrArguments[++p_intIndex];
+    }
+    return TakeOption(m_strName, m_strValue);
 }
 
 TBatchParseResult TParser::Parse(const std::vector<std::string>& p_arrArguments) {
@@ -280,40 +340,9 @@ TBatchParseResult TParser::Parse(const std::vector<std::string>& p_arrArguments)
                 return g_Result;
             }
             g_strDirectoryArgument = m_strArgument;
-            continue;
-        }
-        if (m_strArgument == "--") {
+        } else if (m_strArgument == "--") {
             m_IsOptionsEnded = true;
-            continue;
-        }
-        const std::size_t m_intEquals = m_strArgument.find('=');
-        const std::string m_strName = m_strArgument.substr(0, m_intEquals);
-        std::optional<std::string> m_strValue;
-        if (m_intEquals != std::string::npos) {
-            m_strValue = m_strArgument.substr(m_intEquals + 1);
-        }
-        const TOptionName* m_pOption = nullptr;
-        for (const TOptionName& m_Option : kOptionNames) {
-            if (m_Option.g_strName == m_strName) {
-                m_pOption = &m_Option;
-            }
-        }
-        if (m_pOption == nullptr) {
-            Fail("unknown option " + m_strName);
-            return g_Result;
-        }
-        if (m_pOption->g_Kind == TOptionKind::Flag && m_strValue.has_value()) {
-            Fail(m_strName + " takes no value");
-            return g_Result;
-        }
-        if (m_pOption->g_Kind == TOptionKind::Value && !m_strValue.has_value()) {
-            if (m_intIndex + 1 >= p_arrArguments.size()) {
-                Fail(m_strName + " needs a value");
-                return g_Result;
-            }
-            m_strValue = p_arrArguments[++m_intIndex];
-        }
-        if (!TakeOption(m_strName, m_strValue)) {
+        } else if (!TakeArgument(p_arrArguments, m_intIndex)) {
             return g_Result;
         }
     }
@@ -325,38 +354,23 @@ TBatchParseResult TParser::Parse(const std::vector<std::string>& p_arrArguments)
 
 // The checks of the main window's Go button, in its order, then the confirmation it asks for.
 bool TParser::Validate() {
-    TBatchOptions& m_Options = g_Result.g_Options;
+    TTaskParameters& m_Task = g_Result.g_Options.g_Task;
     if (!g_strDirectoryArgument.has_value()) {
         return Fail("missing DIRECTORY");
     }
-    std::u16string m_strDirectory;
-    if (!DecodeArgument(*g_strDirectoryArgument, m_strDirectory)) {
+    if (!DecodeArgument(*g_strDirectoryArgument, m_Task.g_strDirectory)) {
         return Fail("DIRECTORY is not valid UTF-8");
     }
-    std::error_code m_Error;
-    if (m_strDirectory.empty() ||
-        !std::filesystem::is_directory(std::filesystem::path(*g_strDirectoryArgument), m_Error)) {
-        return Check(kDirectoryMissingMessage);
+    m_Task.g_strOldText = g_strOldText.value_or(std::u16string());
+    m_Task.g_strNewText = g_strNewText.value_or(std::u16string());
+    m_Task.g_strExtension = BuildExtensionFilter(g_arrExtensions);
+    const TGoCheckResult m_Check = CheckGoTask(m_Task);
+    if (m_Check.g_Check != TGoCheck::Passed) {
+        return Check(Utf16ToUtf8(m_Check.g_strMessage));
     }
-    if (m_strDirectory.back() != u'/') {
-        m_strDirectory += u'/';
-    }
-    m_Options.g_strDirectory = std::move(m_strDirectory);
-
-    m_Options.g_strOldText = g_strOldText.value_or(std::u16string());
-    if (m_Options.g_strOldText.empty()) {
-        return Check(kFindTextEmptyMessage);
-    }
-    m_Options.g_strNewText = g_strNewText.value_or(std::u16string());
-    if (m_Options.g_intMode == kModeReplace && m_Options.g_strNewText == m_Options.g_strOldText) {
-        return Check(kSameTextMessage);
-    }
-    m_Options.g_strExtension = BuildExtensionFilter(g_arrExtensions);
-    if (m_Options.g_strExtension.empty()) {
-        return Check(kNoExtensionMessage);
-    }
-    if (m_Options.g_intMode == kModeReplace && !m_Options.g_IsConfirmed) {
-        return Check(kConfirmReplaceMessage);
+    m_Task.g_strDirectory = AddTrailingSeparator(m_Task.g_strDirectory);
+    if (m_Check.g_IsConfirmationNeeded && !g_Result.g_Options.g_IsConfirmed) {
+        return Check(TBatchOutput::MessageText(ReplaceConfirmationWarning()) + "\n" + kPassYesLine);
     }
     return true;
 }

@@ -3,7 +3,7 @@
 // as the main window checks its fields before Go, in the same order and with the same messages.
 // Reads the file system only to test the directory and to read --find-file / --replace-file.
 
-#include "core/u_Types.h"
+#include "task/u_TaskParameters.h"
 
 #include <cstdint>
 #include <string>
@@ -12,17 +12,8 @@
 namespace morvane {
 
 struct TBatchOptions {
-    // The task parameters, as the main window hands them to a task. The task log folder itself is
-    // named only when the task starts; g_strLogsDirectory is the folder it is created in.
-    std::int32_t g_intMode = kModeFind;
-    std::u16string g_strLogsDirectory; // empty: the program folder + "logs"
-    std::u16string g_strDirectory;     // ends with "/"
-    std::int32_t g_intEncoding = 0;    // 0 detect, 1..5 forced
-    std::u16string g_strOldText;
-    std::u16string g_strNewText;
-    std::u16string g_strExtension; // the extension filter string, e.g. "*.TXT|*.HTM|"
-    bool g_IsContainSubFloder = true;
-    bool g_IsMatchCase = false;
+    // The task parameters, as the main window hands them to a task; the directory ends with "/".
+    TTaskParameters g_Task;
 
     // How the program runs the task.
     std::int32_t g_intAnsiCodePage = 0; // 0: the one that goes with the locale

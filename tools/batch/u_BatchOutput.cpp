@@ -105,4 +105,14 @@ void TBatchOutput::WriteMessage(std::string_view p_strText) {
     WriteAll(g_intStderrFd, m_strLine);
 }
 
+std::string TBatchOutput::MessageText(std::u16string_view p_strText) {
+    std::string m_strText = Utf16ToUtf8(p_strText);
+    for (char& m_chrCurrent : m_strText) {
+        if (m_chrCurrent == '\r') {
+            m_chrCurrent = '\n';
+        }
+    }
+    return m_strText;
+}
+
 } // namespace morvane

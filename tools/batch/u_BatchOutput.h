@@ -36,6 +36,9 @@ public:
     // A message on stderr (UTF-8), with the progress line out of its way; an LF is added.
     void WriteMessage(std::string_view p_strText);
 
+    // A text as the windows' message boxes show it, for stderr: UTF-8, each CR as LF.
+    static std::string MessageText(std::u16string_view p_strText);
+
     // True once a write to stdout has failed (a closed pipe, a full disk). Further record lines
     // are dropped; the task itself is not disturbed.
     bool IsStdoutBroken() const { return g_IsStdoutBroken.load(); }

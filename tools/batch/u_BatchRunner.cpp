@@ -1,17 +1,14 @@
 #include "u_BatchRunner.h"
 
 #include "logs/u_TaskSummary.h"
-#include "task/u_ThreadSearch.h"
+#include "task/u_TaskRunner.h"
 #include "text/u_AnsiCodePage.h"
 #include "text/u_TextConvert.h"
-#include "u_BatchLogsFolder.h"
 #include "u_BatchStopSignal.h"
-#include "u_BatchThreadProcess.h"
 
 #include <cerrno>
 #include <exception>
 #include <fcntl.h>
-#include <memory>
 #include <poll.h>
 #include <system_error>
 #include <unistd.h>
@@ -52,6 +49,8 @@ struct TEndedPipe {
 TBatchRunner::TBatchRunner(TBatchOptions p_Options, TBatchOutput& p_Output)
     : g_Options(std::move(p_Options)), g_Output(p_Output), g_pgrProgress(p_Output) {}
 
+TBatchRunner::~TBatchRunner() = default;
+
 int TBatchRunner::ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount) {
     if (p_IsError) {
         return kBatchExitError;
@@ -62,14 +61,9 @@ int TBatchRunner::ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFa
     return p_intFailureCount > 0 ? kBatchExitFailures : kBatchExitDone;
 }
 
-std::string TBatchRunner::SummaryText(const std::u16string& p_strSummary) {
-    std::string m_strText = Utf16ToUtf8(p_strSummary);
-    for (char& m_chrCurrent : m_strText) {
-        if (m_chrCurrent == '\r') {
-            m_chrCurrent = '\n';
-        }
-    }
-    return m_strText;
+const std::u16string& TBatchRunner::TaskLogsDirectory() const {
+    static const std::u16string kNone;
+    return g_TaskRunner != nullptr ? g_TaskRunner->TaskLogsDirectory() : kNone;
 }
 
 void TBatchRunner::RequestStop() {
@@ -77,8 +71,8 @@ void TBatchRunner::RequestStop() {
         std::lock_guard m_Lock(g_StopLock);
         g_IsStopRequested = true;
     }
-    if (g_doStopWorkers) {
-        g_doStopWorkers();
+    if (g_TaskRunner != nullptr) {
+        g_TaskRunner->RequestStop();
     }
     g_StopRequested.notify_all();
 }
@@ -99,87 +93,60 @@ void TBatchRunner::OnRecord(const std::u16string& p_strLogLine) {
     }
 }
 
-int TBatchRunner::Run(TBatchStopSignal* p_StopSignal) {
+bool TBatchRunner::SelectAnsiCodePage() {
     try {
         if (g_Options.g_intAnsiCodePage != 0) {
             SetAnsiCodePage(g_Options.g_intAnsiCodePage);
         }
-        g_strTaskLogsDirectory = CreateTaskLogsFolder(g_Options.g_strLogsDirectory.empty()
-                                                          ? DefaultLogsDirectory()
-                                                          : g_Options.g_strLogsDirectory);
+        return true;
     } catch (const std::exception& m_Error) {
         g_Output.WriteMessage(m_Error.what());
-        return kBatchExitError;
+        return false;
     }
+}
 
-    TEndedPipe m_EndedPipe;
-    auto m_trdThreadSearch =
-        std::make_unique<TThreadSearch>(g_Options.g_strDirectory, g_Options.g_IsContainSubFloder);
-    auto m_trdThreadProcess = std::make_unique<TBatchThreadProcess>(
-        m_EndedPipe.g_intWriteFd, g_Options.g_intMode, g_strTaskLogsDirectory,
-        g_Options.g_strDirectory, g_Options.g_intEncoding, g_Options.g_strOldText,
-        g_Options.g_strNewText, g_Options.g_strExtension, g_Options.g_IsContainSubFloder,
-        g_Options.g_IsMatchCase);
-    TThreadSearch* m_trdSearch = m_trdThreadSearch.get();
-    TBatchThreadProcess* m_trdProcess = m_trdThreadProcess.get();
-
-    m_trdSearch->g_pgrProgress = &g_pgrProgress;
-    m_trdProcess->g_pgrProgress = &g_pgrProgress;
-    m_trdProcess->g_lvwFileList = &g_lvwFileList;
-    m_trdProcess->g_doUpdatePagerInfoCallBackProcedure = [this](std::int32_t p_intRecordCount,
-                                                                std::int32_t, std::int32_t) {
+void TBatchRunner::WireTask(int p_intEndedFd) {
+    TTaskRunner& m_Task = *g_TaskRunner;
+    m_Task.g_pgrProgress = &g_pgrProgress;
+    m_Task.g_lvwFileList = &g_lvwFileList;
+    m_Task.g_doUpdatePagerInfoCallBackProcedure = [this](std::int32_t p_intRecordCount,
+                                                         std::int32_t, std::int32_t) {
         g_pgrProgress.SetRecordCount(p_intRecordCount);
+    };
+    m_Task.g_doProcessRecordCallBackProcedure = [this](const std::u16string& p_strLogLine) {
+        OnRecord(p_strLogLine);
     };
     // What the result window does on completion, less the message box: the summary is printed
     // by the main thread once the workers are joined, after the last record line.
-    m_trdProcess->g_doCheckCompletedCallBackProcedure = [this, m_trdSearch, m_trdProcess] {
-        if (!m_trdProcess->g_IsCompleted.load()) {
-            return;
-        }
-        m_trdSearch->g_IsStoped.store(true);
-        m_trdSearch->g_IsCompleted.store(true);
-        if (!m_trdProcess->g_IsStoped.load()) {
+    m_Task.g_doCheckCompletedCallBackProcedure = [this] {
+        if (!g_TaskRunner->IsStoped()) {
             g_pgrProgress.SetPosition(g_pgrProgress.Max());
         }
-        g_intEndTime.store(GetTickCount32());
-        g_IsEndTimeTaken.store(true);
     };
-    m_trdProcess->g_doProcessRecordCallBackProcedure = [this](const std::u16string& p_strLogLine) {
-        OnRecord(p_strLogLine);
-    };
-    g_doStopWorkers = [m_trdSearch, m_trdProcess] {
-        m_trdProcess->g_IsStoped.store(true);
-        m_trdSearch->g_IsStoped.store(true);
-    };
-
-    // Taken before the start: the completion callback takes the end time on the processing
-    // thread, which may finish a small task before this thread would otherwise get here.
-    const std::uint32_t m_intBeginTime = GetTickCount32();
-    std::string m_strStartError;
-    TBatchStopSignal::WithSignalBlocked([&] {
-        try {
-            m_trdSearch->Start();
-            m_trdProcess->Start();
-        } catch (const std::exception& m_Error) {
-            m_strStartError = m_Error.what();
+    // Without a window there is no event loop to hear of the end otherwise.
+    m_Task.g_doTaskEndedProcedure = [p_intEndedFd] {
+        const char m_chrByte = 'E';
+        while (write(p_intEndedFd, &m_chrByte, 1) == -1 && errno == EINTR) {
         }
-    });
-    if (!m_strStartError.empty()) {
-        g_doStopWorkers();
-        m_trdSearch->WaitFor();
-        m_trdProcess->WaitFor();
-        g_doStopWorkers = nullptr;
-        g_Output.WriteMessage(m_strStartError);
+    };
+}
+
+int TBatchRunner::Run(TBatchStopSignal* p_StopSignal) {
+    if (!SelectAnsiCodePage()) {
         return kBatchExitError;
     }
-
+    TEndedPipe m_EndedPipe;
+    g_TaskRunner = std::make_unique<TTaskRunner>(g_Options.g_Task);
+    WireTask(m_EndedPipe.g_intWriteFd);
+    TBatchStopSignal::WithSignalBlocked([this] { g_TaskRunner->Start(); });
+    if (g_TaskRunner->IsStartFailed()) {
+        g_Output.WriteMessage(Utf16ToUtf8(g_TaskRunner->ErrorMessage()));
+        return kBatchExitError;
+    }
     WaitForTaskEnd(m_EndedPipe.g_intReadFd, p_StopSignal);
-    m_trdProcess->WaitFor();
-    m_trdSearch->g_IsStoped.store(true);
-    m_trdSearch->WaitFor();
-    g_doStopWorkers = nullptr;
-
-    return Report(*m_trdProcess, m_intBeginTime);
+    g_TaskRunner->WaitFor();
+    g_TaskRunner->SettleEnd();
+    return Report();
 }
 
 // The part of the user-interface thread: wait for the processing thread's end, turning each
@@ -206,36 +173,17 @@ void TBatchRunner::WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSign
 }
 
 // The summary as the result window's message shows it, after the last record line.
-int TBatchRunner::Report(const TBatchThreadProcess& p_trdProcess, std::uint32_t p_intBeginTime) {
-    std::u16string m_strErrorMessage = p_trdProcess.g_strErrorMessage;
-    if (m_strErrorMessage.empty() && !p_trdProcess.FatalMessage().empty()) {
-        m_strErrorMessage = Utf8ToUtf16Lenient(p_trdProcess.FatalMessage());
-    }
-    if (m_strErrorMessage.empty() && !p_trdProcess.g_IsCompleted.load()) {
-        m_strErrorMessage = u"The processing thread ended before the task was complete";
-    }
-    const std::uint32_t m_intEndTime =
-        g_IsEndTimeTaken.load() ? g_intEndTime.load() : GetTickCount32();
-
-    TTaskSummaryInput m_Summary;
-    m_Summary.g_intMode = g_Options.g_intMode;
-    m_Summary.g_IsStoped = p_trdProcess.g_IsStoped.load();
-    m_Summary.g_strErrorMessage = m_strErrorMessage;
-    m_Summary.g_intSearchFileCount = p_trdProcess.g_intSearchFileCount;
-    m_Summary.g_intMatchingFileCount = p_trdProcess.g_intMatchingFileCount;
-    m_Summary.g_intReplaceSuccessFileCount = p_trdProcess.g_intReplaceSuccessFileCount;
-    m_Summary.g_intReplaceFailureFileCount = p_trdProcess.g_intReplaceFailureFileCount;
-    m_Summary.g_strElapsedSeconds = FormatElapsedSeconds(p_intBeginTime, m_intEndTime, u'.');
-
+int TBatchRunner::Report() {
+    const TTaskSummaryInput m_Summary = g_TaskRunner->SummaryInput(u'.');
     g_Output.ClearProgress();
     g_Output.Flush();
     if (g_Output.IsStdoutBroken()) {
         g_Output.WriteMessage("morvane-batch: writing to stdout failed; the records are complete "
                               "in the log page files");
     }
-    g_Output.WriteMessage(SummaryText(BuildTaskSummary(m_Summary)));
-    g_Output.WriteMessage(Utf16ToUtf8(g_strTaskLogsDirectory));
-    return ExitCode(!m_strErrorMessage.empty(), m_Summary.g_IsStoped,
+    g_Output.WriteMessage(TBatchOutput::MessageText(BuildTaskSummary(m_Summary)));
+    g_Output.WriteMessage(Utf16ToUtf8(g_TaskRunner->TaskLogsDirectory()));
+    return ExitCode(!m_Summary.g_strErrorMessage.empty(), m_Summary.g_IsStoped,
                     m_Summary.g_intReplaceFailureFileCount);
 }
 

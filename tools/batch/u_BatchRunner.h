@@ -1,8 +1,8 @@
 #pragma once
-// TBatchRunner: runs one checked task to its end without a window, with the program's own
-// TThreadSearch and TThreadProcess, and reports it as the result window does: the record lines
-// as they are made, then the completion summary. Its main thread plays the user-interface
-// thread: it waits for the end of the task and turns a stop request into the workers' flags.
+// TBatchRunner: runs one checked task to its end without a window, through the engine's
+// TTaskRunner, and reports it as the result window does: the record lines as they are made, then
+// the completion summary. Its main thread plays the user-interface thread: it waits for the end
+// of the task and turns a stop request into the workers' flags.
 
 #include "u_BatchListView.h"
 #include "u_BatchOptions.h"
@@ -13,13 +13,14 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 namespace morvane {
 
 class TBatchStopSignal;
-class TBatchThreadProcess;
+class TTaskRunner;
 
 // Exit statuses of morvane-batch.
 inline constexpr int kBatchExitDone = 0;
@@ -31,6 +32,7 @@ inline constexpr int kBatchExitStopped = 130;
 class TBatchRunner {
 public:
     TBatchRunner(TBatchOptions p_Options, TBatchOutput& p_Output);
+    ~TBatchRunner();
     TBatchRunner(const TBatchRunner&) = delete;
     TBatchRunner& operator=(const TBatchRunner&) = delete;
 
@@ -45,36 +47,34 @@ public:
     // sequence number. Lets a test hold the task at a known record.
     std::function<void(std::int32_t p_intRecordNumber)> g_doAfterRecordProcedure;
 
-    // The task log folder, once Run has created it.
-    const std::u16string& TaskLogsDirectory() const { return g_strTaskLogsDirectory; }
+    // The task log folder, once Run has created it; also on the processing thread.
+    const std::u16string& TaskLogsDirectory() const;
 
     // The exit status for a task that ended as given: an error outweighs a stop, a stop
     // outweighs failed files.
     static int ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount);
 
-    // The summary lines as the result window's message shows them, with LF between the lines.
-    static std::string SummaryText(const std::u16string& p_strSummary);
-
 private:
+    bool SelectAnsiCodePage();
+    // The task's controls and callbacks; p_intEndedFd hears of the end of the processing.
+    void WireTask(int p_intEndedFd);
     void RequestStop();
     void OnRecord(const std::u16string& p_strLogLine);
     void WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal);
-    int Report(const TBatchThreadProcess& p_trdProcess, std::uint32_t p_intBeginTime);
+    int Report();
 
     const TBatchOptions g_Options;
     TBatchOutput& g_Output;
     TBatchProgressBar g_pgrProgress;
     TBatchListView g_lvwFileList;
-    std::u16string g_strTaskLogsDirectory;
+    // Made by Run before the workers start, kept afterwards for its folder and summary.
+    std::unique_ptr<TTaskRunner> g_TaskRunner;
 
     std::atomic<std::int32_t> g_intRecordCount{0};
-    std::atomic<bool> g_IsEndTimeTaken{false};
-    std::atomic<std::uint32_t> g_intEndTime{0};
 
     std::mutex g_StopLock; // guards g_IsStopRequested for the condition variable
     std::condition_variable g_StopRequested;
     bool g_IsStopRequested = false;
-    std::function<void()> g_doStopWorkers; // set while the workers exist; main thread only
 };
 
 } // namespace morvane

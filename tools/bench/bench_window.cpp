@@ -196,6 +196,40 @@ bool ParseOptions(const QStringList& p_arrArguments, TBenchOptions& p_Options) {
     return true;
 }
 
+// Ends the event loop when no summary comes in time, or when the window reports the task
+// completed without one.
+void WatchForTheSummary(QApplication& p_Application, TfrmResult& p_frmResult,
+                        const TBenchDialogs& p_Dialogs, int p_intTimeoutSeconds) {
+    if (p_intTimeoutSeconds > 0) {
+        QTimer::singleShot(p_intTimeoutSeconds * 1000, &p_Application, [] {
+            PrintLine(QStringLiteral("no summary before the timeout"), stderr);
+            QCoreApplication::exit(kExitTimeout);
+        });
+    }
+    // The summary may follow the completion signal within the same call: look once the event
+    // loop is back, so that only a completion without any summary ends the run this way.
+    QObject::connect(&p_frmResult, &TfrmResult::taskCompleted, &p_Application, [&p_Dialogs] {
+        QTimer::singleShot(0, QCoreApplication::instance(), [&p_Dialogs] {
+            if (!p_Dialogs.g_IsSummarySeen) {
+                PrintLine(QStringLiteral("the task completed without a summary"), stderr);
+                QCoreApplication::exit(kExitNoSummary);
+            }
+        });
+    });
+}
+
+// The find task as the main window hands it over.
+void StartFindTask(TfrmResult& p_frmResult, const TBenchOptions& p_Options) {
+    const QString m_strFilter = ToQString(BuildExtensionFilter(p_Options.g_arrExtensions));
+    // The window expects the folder with its separator, as the main window hands it over.
+    QString m_strDirectory = p_Options.g_strDirectory;
+    if (!m_strDirectory.endsWith(QChar(u'/'))) {
+        m_strDirectory += QChar(u'/');
+    }
+    p_frmResult.InitGo(QStringLiteral("Morvane"), 2, m_strDirectory, 0, p_Options.g_strFind,
+                       QString(), m_strFilter, true, p_Options.g_IsMatchCase);
+}
+
 int Run(int p_intArgc, char** p_pArgv) {
     // The benchmark runs where no desktop is; a caller may still choose another platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -218,35 +252,13 @@ int Run(int p_intArgc, char** p_pArgv) {
     SetDialogsForTesting(&m_Dialogs);
 
     QPointer<TfrmResult> m_pResult = new TfrmResult();
-    if (m_Options.g_intTimeoutSeconds > 0) {
-        QTimer::singleShot(m_Options.g_intTimeoutSeconds * 1000, &m_Application, [] {
-            PrintLine(QStringLiteral("no summary before the timeout"), stderr);
-            QCoreApplication::exit(kExitTimeout);
-        });
-    }
-    // The summary may follow the completion signal within the same call: look once the event
-    // loop is back, so that only a completion without any summary ends the run this way.
-    QObject::connect(m_pResult.data(), &TfrmResult::taskCompleted, &m_Application, [&m_Dialogs] {
-        QTimer::singleShot(0, QCoreApplication::instance(), [&m_Dialogs] {
-            if (!m_Dialogs.g_IsSummarySeen) {
-                PrintLine(QStringLiteral("the task completed without a summary"), stderr);
-                QCoreApplication::exit(kExitNoSummary);
-            }
-        });
-    });
-    const QString m_strFilter = ToQString(BuildExtensionFilter(m_Options.g_arrExtensions));
-    // The window expects the folder with its separator, as the main window hands it over.
-    QString m_strDirectory = m_Options.g_strDirectory;
-    if (!m_strDirectory.endsWith(QChar(u'/'))) {
-        m_strDirectory += QChar(u'/');
-    }
+    WatchForTheSummary(m_Application, *m_pResult, m_Dialogs, m_Options.g_intTimeoutSeconds);
     // Shown as a person would see it, so list and progress updates cost what they really cost.
     m_pResult->show();
     TEventLoopStallProbe m_StallProbe;
     m_Dialogs.g_pStallProbe = &m_StallProbe;
     m_StallProbe.Start();
-    m_pResult->InitGo(QStringLiteral("Morvane"), 2, m_strDirectory, 0, m_Options.g_strFind,
-                      QString(), m_strFilter, true, m_Options.g_IsMatchCase);
+    StartFindTask(*m_pResult, m_Options);
     // A summary shown inside InitGo itself has already asked a loop that was not running to end.
     const int m_intExitCode = m_Dialogs.g_IsSummarySeen ? kExitSummarySeen : m_Application.exec();
     m_StallProbe.Stop();

@@ -1,24 +1,29 @@
 #include "u_GoTask.h"
 
+#include "files/u_FolderPath.h"
+#include "task/u_TaskParameters.h"
 #include "text/u_ExtensionFilter.h"
 #include "u_QtText.h"
-
-#include <QFileInfo>
 
 #include <vector>
 
 namespace morvane {
 
+TTaskParameters TGoTask::TaskParameters() const {
+    TTaskParameters m_Task;
+    m_Task.g_intMode = g_intMode;
+    m_Task.g_strDirectory = ToU16String(g_strDirectory);
+    m_Task.g_intEncoding = g_intEncoding;
+    m_Task.g_strOldText = ToU16String(g_strOldText);
+    m_Task.g_strNewText = ToU16String(g_strNewText);
+    m_Task.g_strExtension = ToU16String(g_strExtension);
+    m_Task.g_IsContainSubFloder = g_IsContainSubFloder;
+    m_Task.g_IsMatchCase = g_IsMatchCase;
+    return m_Task;
+}
+
 QString TGoTask::AddTrailingBackslash(const QString& p_strDirectory) {
-#ifdef _WIN32
-    constexpr char16_t kSeparator = u'\\';
-#else
-    constexpr char16_t kSeparator = u'/';
-#endif
-    if (p_strDirectory.endsWith(QChar(kSeparator))) {
-        return p_strDirectory;
-    }
-    return p_strDirectory + QChar(kSeparator);
+    return ToQString(AddTrailingSeparator(ToU16String(p_strDirectory)));
 }
 
 QString TGoTask::BuildExtensionFilter(const QStringList& p_arrCheckedItems) {
@@ -31,8 +36,7 @@ QString TGoTask::BuildExtensionFilter(const QStringList& p_arrCheckedItems) {
 }
 
 bool TGoTask::DirectoryExists(const QString& p_strDirectory) {
-    // QFileInfo would take the empty text for the current folder.
-    return !p_strDirectory.isEmpty() && QFileInfo(p_strDirectory).isDir();
+    return IsExistingDirectory(ToU16String(p_strDirectory));
 }
 
 } // namespace morvane

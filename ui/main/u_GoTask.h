@@ -7,6 +7,8 @@
 
 namespace morvane {
 
+struct TTaskParameters;
+
 struct TGoTask {
     QString g_strSoftware;
     int g_intMode = 1;
@@ -17,6 +19,9 @@ struct TGoTask {
     QString g_strExtension; // every checked pattern upper-cased and followed by "|"
     bool g_IsContainSubFloder = true;
     bool g_IsMatchCase = true;
+
+    // The same values for the engine; the logs folder is left to the task.
+    TTaskParameters TaskParameters() const;
 
     // The directory with one separator added unless it already ends with one.
     static QString AddTrailingBackslash(const QString& p_strDirectory);

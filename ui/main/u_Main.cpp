@@ -3,6 +3,7 @@
 #include "core/u_Types.h"
 #include "files/u_ProgramFolder.h"
 #include "logs/u_ThreadDeleteLogsFile.h"
+#include "task/u_TaskChecks.h"
 #include "u_About.h"
 #include "u_Application.h"
 #include "u_Dialogs.h"
@@ -355,48 +356,36 @@ void TfrmMain::btnAboutClick() {
 }
 
 void TfrmMain::btnGoClick() {
-    const QString m_strDirectory = drpDirectory->currentText();
-    if (!TGoTask::DirectoryExists(m_strDirectory)) {
-        ShowWarning(this, QStringLiteral("文件路径不存在，请重新选择路径！"));
+    TGoTask m_Task;
+    m_Task.g_strSoftware = Software();
+    m_Task.g_intMode = g_intMode;
+    m_Task.g_strDirectory = drpDirectory->currentText();
+    m_Task.g_intEncoding = drpFileEncoding->currentIndex();
+    m_Task.g_strOldText = TMemoText::Text(memFindText);
+    m_Task.g_strNewText = TMemoText::Text(memReplaceText);
+    m_Task.g_strExtension = TGoTask::BuildExtensionFilter(CheckedItems());
+    m_Task.g_IsContainSubFloder = chkIncSubDirectory->isChecked();
+    m_Task.g_IsMatchCase = chkIsMatchCase->isChecked();
+
+    const TGoCheckResult m_Check = CheckGoTask(m_Task.TaskParameters());
+    if (m_Check.g_Check == TGoCheck::DirectoryMissing) {
+        ShowWarning(this, ToQString(m_Check.g_strMessage));
         return;
     }
-    AddDirectoryHistory(m_strDirectory);
-    const int m_intEncoding = drpFileEncoding->currentIndex();
-    const QString m_strOldText = TMemoText::Text(memFindText);
-    if (m_strOldText.isEmpty()) {
-        ShowWarning(this, QStringLiteral("请输入需要进行查找的文字！"));
-        return;
-    }
-    const QString m_strNewText = TMemoText::Text(memReplaceText);
-    if (g_intMode == kModeReplace && m_strNewText == m_strOldText) {
-        ShowWarning(this, QStringLiteral("替换文字不能与查找文字相同！"));
-        return;
-    }
-    const QString m_strExtension = TGoTask::BuildExtensionFilter(CheckedItems());
-    if (m_strExtension.isEmpty()) {
-        ShowWarning(this, QStringLiteral("请选择文件格式！"));
+    // An existing directory goes to the history whatever the later checks say.
+    AddDirectoryHistory(m_Task.g_strDirectory);
+    if (m_Check.g_Check != TGoCheck::Passed) {
+        ShowWarning(this, ToQString(m_Check.g_strMessage));
         return;
     }
     if (chkDeleteLogsFile->isChecked() && g_doLogsCleanUpStarter) {
         g_doLogsCleanUpStarter(ProgramFolder() + QStringLiteral("logs"));
     }
-    if (g_intMode == kModeReplace &&
-        !AskYesNo(this,
-                  QStringLiteral("替换模式下，将对目录中文件内容进行批量替换，替换过程不可逆。\r"
-                                 "请务必先做好文件备份，再执行替换操作。\r\r"
-                                 "是否立即开始执行替换任务？"))) {
+    if (m_Check.g_IsConfirmationNeeded &&
+        !AskYesNo(this, ToQString(ReplaceConfirmationQuestion()))) {
         return;
     }
-    TGoTask m_Task;
-    m_Task.g_strSoftware = Software();
-    m_Task.g_intMode = g_intMode;
-    m_Task.g_strDirectory = TGoTask::AddTrailingBackslash(m_strDirectory);
-    m_Task.g_intEncoding = m_intEncoding;
-    m_Task.g_strOldText = m_strOldText;
-    m_Task.g_strNewText = m_strNewText;
-    m_Task.g_strExtension = m_strExtension;
-    m_Task.g_IsContainSubFloder = chkIncSubDirectory->isChecked();
-    m_Task.g_IsMatchCase = chkIsMatchCase->isChecked();
+    m_Task.g_strDirectory = TGoTask::AddTrailingBackslash(m_Task.g_strDirectory);
     hide();
     if (g_doTaskStarter) {
         g_doTaskStarter(windowTitle(), m_Task);

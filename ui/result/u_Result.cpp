@@ -1,12 +1,11 @@
 #include "u_Result.h"
 
-#include "files/u_ProgramFolder.h"
 #include "logs/u_LogPage.h"
+#include "logs/u_TaskLogsFolder.h"
 #include "logs/u_TaskSummary.h"
-#include "task/u_ThreadProcess.h"
-#include "task/u_ThreadSearch.h"
+#include "task/u_TaskParameters.h"
+#include "task/u_TaskRunner.h"
 #include "u_AccessibleCaption.h"
-#include "u_CompletionSummary.h"
 #include "u_Dialogs.h"
 #include "u_GridLineDelegate.h"
 #include "u_LogLineFields.h"
@@ -25,8 +24,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDateTime>
-#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -36,6 +33,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -277,7 +275,12 @@ QWidget* TfrmResult::CreatePagerBar() {
     m_PagerLayout->addLayout(m_CountersLayout);
     m_PagerLayout->addStretch(1);
 
-    pnlViewLogs = new QWidget(pnlPagerContainer);
+    m_PagerLayout->addWidget(CreateViewLogsPanel(pnlPagerContainer));
+    return pnlPagerContainer;
+}
+
+QWidget* TfrmResult::CreateViewLogsPanel(QWidget* p_Parent) {
+    pnlViewLogs = new QWidget(p_Parent);
     pnlViewLogs->setObjectName(QStringLiteral("pnlViewLogs"));
     pnlViewLogs->setFixedSize(kViewLogsPanelWidth, kPagerHeight);
     auto* m_ViewLogsLayout = new QHBoxLayout(pnlViewLogs);
@@ -294,8 +297,7 @@ QWidget* TfrmResult::CreatePagerBar() {
     m_ViewLogsLayout->addWidget(btnAbout);
     m_ViewLogsLayout->addWidget(btnViewLogs);
     m_ViewLogsLayout->addStretch(1);
-    m_PagerLayout->addWidget(pnlViewLogs);
-    return pnlPagerContainer;
+    return pnlViewLogs;
 }
 
 void TfrmResult::CreatePopupMenu() {
@@ -359,11 +361,6 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
     g_intCurrentPage = 1;
     UpdatePagerInfo(0, 0, 0);
 
-    g_strLogsDirectory =
-        BuildTaskLogsDirectory(ToQString(GetProgramFolder()), QDateTime::currentDateTime());
-    // Whether it worked shows later: the pages that cannot be written end the task with an error.
-    QDir().mkpath(g_strLogsDirectory);
-
     g_intMode = p_intMode;
     RebuildColumns(p_intMode);
     edtOperate->setText(BuildTaskDescription(p_intMode, p_strOldText, p_strNewText, p_strExtension,
@@ -373,6 +370,20 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
     edtDirectory->setCursorPosition(0);
     lvwFileList->clear();
 
+    TTaskParameters m_Task;
+    m_Task.g_intMode = p_intMode;
+    m_Task.g_strLogsFileDirectory = DefaultLogsDirectory();
+    m_Task.g_strDirectory = ToU16String(p_strDirectory);
+    m_Task.g_intEncoding = p_intEncoding;
+    m_Task.g_strOldText = ToU16String(p_strOldText);
+    m_Task.g_strNewText = ToU16String(p_strNewText);
+    m_Task.g_strExtension = ToU16String(p_strExtension);
+    m_Task.g_IsContainSubFloder = p_IsContainSubFloder;
+    m_Task.g_IsMatchCase = p_IsMatchCase;
+    StartTask(std::move(m_Task));
+}
+
+void TfrmResult::StartTask(TTaskParameters p_Task) {
     g_pgrProgressAdapter = std::make_shared<TQtProgressBar>(pgrProgress);
     g_lvwFileListAdapter = std::make_shared<TQtListView>(lvwFileList, iltListView);
     // The workers hand over many times a second; the window shows their latest state at the
@@ -381,45 +392,58 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
     g_lvwFileListAdapter->SetCoalescing(true);
     tmrRefresh->start();
 
-    g_trdThreadSearch =
-        std::make_unique<TThreadSearch>(ToU16String(p_strDirectory), p_IsContainSubFloder);
-    g_trdThreadSearch->g_pgrProgress = g_pgrProgressAdapter.get();
-    g_trdThreadSearch->Start();
+    g_TaskRunner = std::make_unique<TTaskRunner>(std::move(p_Task));
+    WireTask(*g_TaskRunner);
+    // A task that cannot start (no log folder of its own) ends within Start, summary included;
+    // it has no folder to show.
+    g_strLogsDirectory.clear();
+    g_TaskRunner->Start();
+    g_strLogsDirectory = ToQString(g_TaskRunner->TaskLogsDirectory());
+}
 
-    g_trdThreadProcess = std::make_unique<TThreadProcess>(
-        p_intMode, ToU16String(g_strLogsDirectory), ToU16String(p_strDirectory), p_intEncoding,
-        ToU16String(p_strOldText), ToU16String(p_strNewText), ToU16String(p_strExtension),
-        p_IsContainSubFloder, p_IsMatchCase);
-    g_trdThreadProcess->g_pgrProgress = g_pgrProgressAdapter.get();
-    g_trdThreadProcess->g_lvwFileList = g_lvwFileListAdapter.get();
+void TfrmResult::WireTask(TTaskRunner& p_TaskRunner) {
+    p_TaskRunner.g_pgrProgress = g_pgrProgressAdapter.get();
+    p_TaskRunner.g_lvwFileList = g_lvwFileListAdapter.get();
     const std::uint64_t m_intTaskSerial = g_intTaskSerial;
-    g_trdThreadProcess->g_doUpdatePagerInfoCallBackProcedure =
+    p_TaskRunner.g_doUpdatePagerInfoCallBackProcedure =
         [this, m_intTaskSerial](std::int32_t p_intRecordCount, std::int32_t p_intPageSize,
                                 std::int32_t p_intPageCount) {
             if (IsCurrentTask(m_intTaskSerial)) {
                 NotePagerInfo(p_intRecordCount, p_intPageSize, p_intPageCount);
             }
         };
-    g_trdThreadProcess->g_doCheckCompletedCallBackProcedure = [this, m_intTaskSerial] {
+    p_TaskRunner.g_doCheckCompletedCallBackProcedure = [this, m_intTaskSerial] {
         if (IsCurrentTask(m_intTaskSerial)) {
             CheckCompleted();
         }
     };
-    g_trdThreadProcess->Start();
+    // On the processing thread, which must not wait here: a notice for the event loop. Posted to
+    // this window, it goes with it.
+    p_TaskRunner.g_doTaskEndedProcedure = [this, m_intTaskSerial] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, m_intTaskSerial] {
+                if (IsCurrentTask(m_intTaskSerial)) {
+                    OnTaskEnded();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+}
 
-    g_intBeginTime = GetTickCount32();
+void TfrmResult::OnTaskEnded() {
+    if (g_TaskRunner != nullptr) {
+        g_TaskRunner->SettleEnd();
+    }
 }
 
 void TfrmResult::ReleaseTask() {
     ++g_intTaskSerial;
     tmrRefresh->stop();
     g_IsPagerInfoPending = false;
-    // Only a task that still runs notices these: a finished one has stopped reading them.
-    if (g_trdThreadSearch != nullptr) {
-        g_trdThreadSearch->g_IsStoped.store(true);
-    }
-    if (g_trdThreadProcess != nullptr) {
-        g_trdThreadProcess->g_IsStoped.store(true);
+    // Only a task that still runs notices this: a finished one has stopped reading the flags.
+    if (g_TaskRunner != nullptr) {
+        g_TaskRunner->RequestStop();
     }
     if (g_pgrProgressAdapter != nullptr) {
         g_pgrProgressAdapter->Detach();
@@ -430,8 +454,7 @@ void TfrmResult::ReleaseTask() {
     const auto m_KeepAlive = std::make_shared<
         const std::pair<std::shared_ptr<TQtProgressBar>, std::shared_ptr<TQtListView>>>(
         std::move(g_pgrProgressAdapter), std::move(g_lvwFileListAdapter));
-    g_ThreadGraveyard.Bury(std::move(g_trdThreadProcess), m_KeepAlive);
-    g_ThreadGraveyard.Bury(std::move(g_trdThreadSearch), m_KeepAlive);
+    g_ThreadGraveyard.Bury(std::move(g_TaskRunner), m_KeepAlive);
     g_ThreadGraveyard.Sweep();
 }
 
@@ -541,59 +564,49 @@ void TfrmResult::MoveToPage(std::int32_t p_intPage) {
     LoadPage(g_intCurrentPage);
 }
 
-void TfrmResult::btnFirstPageClick() {
-    if (const auto m_intPage =
-            PageButtonTarget(TPageButton::First, g_intCurrentPage, g_intPageCount)) {
+void TfrmResult::PageButtonClick(TPageButton p_Button) {
+    if (const auto m_intPage = PageButtonTarget(p_Button, g_intCurrentPage, g_intPageCount)) {
         MoveToPage(*m_intPage);
     }
+}
+
+void TfrmResult::btnFirstPageClick() {
+    PageButtonClick(TPageButton::First);
 }
 
 void TfrmResult::btnPreviousPageClick() {
-    if (const auto m_intPage =
-            PageButtonTarget(TPageButton::Previous, g_intCurrentPage, g_intPageCount)) {
-        MoveToPage(*m_intPage);
-    }
+    PageButtonClick(TPageButton::Previous);
 }
 
 void TfrmResult::btnNextPageClick() {
-    if (const auto m_intPage =
-            PageButtonTarget(TPageButton::Next, g_intCurrentPage, g_intPageCount)) {
-        MoveToPage(*m_intPage);
-    }
+    PageButtonClick(TPageButton::Next);
 }
 
 void TfrmResult::btnLastPageClick() {
-    if (const auto m_intPage =
-            PageButtonTarget(TPageButton::Last, g_intCurrentPage, g_intPageCount)) {
-        MoveToPage(*m_intPage);
-    }
+    PageButtonClick(TPageButton::Last);
 }
 
 void TfrmResult::CheckCompleted() {
-    if (g_trdThreadProcess == nullptr || !g_trdThreadProcess->g_IsCompleted.load()) {
+    // The runner has stopped the count pass and taken the end time by now.
+    if (g_TaskRunner == nullptr || !g_TaskRunner->IsEnded()) {
         return;
-    }
-    if (g_trdThreadSearch != nullptr) {
-        g_trdThreadSearch->g_IsStoped.store(true);
-        g_trdThreadSearch->g_IsCompleted.store(true);
     }
     // Everything the task handed over is shown before the summary.
     tmrRefresh->stop();
     ApplyPendingUpdates();
     if (g_pgrProgressAdapter != nullptr) {
         g_pgrProgressAdapter->FreezeMax();
-        if (!g_trdThreadProcess->g_IsStoped.load()) {
+        if (!g_TaskRunner->IsStoped()) {
             g_pgrProgressAdapter->Fill();
         }
     }
-    g_intEndTime = GetTickCount32();
 
     btnStop->setVisible(false);
     btnAbout->setVisible(true);
     btnAbout->setEnabled(true);
 
-    const QString m_strMessage = BuildCompletionMessage(
-        *g_trdThreadProcess, g_intMode, g_intBeginTime, g_intEndTime, UserDecimalSeparator());
+    const QString m_strMessage =
+        ToQString(BuildTaskSummary(g_TaskRunner->SummaryInput(UserDecimalSeparator().unicode())));
     if (!m_strMessage.isEmpty()) {
         ShowNotice(this, m_strMessage, QMessageBox::Information);
     }
@@ -605,11 +618,8 @@ void TfrmResult::btnStopClick() {
         return;
     }
     btnStop->setEnabled(false);
-    if (g_trdThreadProcess != nullptr) {
-        g_trdThreadProcess->g_IsStoped.store(true);
-    }
-    if (g_trdThreadSearch != nullptr) {
-        g_trdThreadSearch->g_IsStoped.store(true);
+    if (g_TaskRunner != nullptr) {
+        g_TaskRunner->RequestStop();
     }
 }
 
@@ -623,11 +633,8 @@ bool TfrmResult::FormCloseQuery() {
         return false;
     }
     lvwFileList->setColumnCount(0);
-    if (g_trdThreadProcess != nullptr) {
-        g_trdThreadProcess->Terminate();
-    }
-    if (g_trdThreadSearch != nullptr) {
-        g_trdThreadSearch->Terminate();
+    if (g_TaskRunner != nullptr) {
+        g_TaskRunner->RequestTerminate();
     }
     return true;
 }

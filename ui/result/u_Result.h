@@ -1,10 +1,12 @@
 #pragma once
-// TfrmResult: the window in which a task runs. InitGo starts the task's two worker threads; the
-// processing thread then drives the window through its page counts and CheckCompleted. What the
-// workers hand over is shown at a steady refresh rate, and all of it before the summary. The
-// window pages through the task's log page files, stops the task on request, refuses to close
-// while the task runs, and hands files, their folders and log pages to outside programs.
+// TfrmResult: the window in which a task runs. InitGo hands the task to a TTaskRunner, which
+// starts its two worker threads; the task then drives the window through its page counts and
+// CheckCompleted. What the workers hand over is shown at a steady refresh rate, and all of it
+// before the summary. The window pages through the task's log page files, stops the task on
+// request, refuses to close while the task runs, and hands files, their folders and log pages to
+// outside programs.
 
+#include "u_PagerText.h"
 #include "u_ThreadGraveyard.h"
 
 #include <QIcon>
@@ -31,8 +33,8 @@ namespace morvane {
 
 class TQtListView;
 class TQtProgressBar;
-class TThreadProcess;
-class TThreadSearch;
+class TTaskRunner;
+struct TTaskParameters;
 
 class TfrmResult : public QWidget {
     Q_OBJECT
@@ -47,6 +49,8 @@ public:
     explicit TfrmResult(QWidget* p_Parent = nullptr);
     // Stops a task that still runs and waits for its threads, serving their calls meanwhile.
     ~TfrmResult() override;
+    TfrmResult(const TfrmResult&) = delete;
+    TfrmResult& operator=(const TfrmResult&) = delete;
 
     void setSoftware(const QString& p_strSoftware);
     void setPlatform(const QString& p_strPlatform);
@@ -100,10 +104,19 @@ private:
     void CreateInfoPanel();
     void CreateListPanel();
     QWidget* CreatePagerBar();
+    QWidget* CreateViewLogsPanel(QWidget* p_Parent);
     void CreatePopupMenu();
     void ConnectHandlers();
     void RebuildColumns(std::int32_t p_intMode);
+    // The one handler behind the four page buttons.
+    void PageButtonClick(TPageButton p_Button);
     void MoveToPage(std::int32_t p_intPage);
+    // Hands the task to a new runner, wired to this window, and starts it.
+    void StartTask(TTaskParameters p_Task);
+    void WireTask(TTaskRunner& p_TaskRunner);
+    // The processing thread has ended (a notice it posted): an end without its completion
+    // hand-off still ends the task here.
+    void OnTaskEnded();
     // Lets the current task's threads go: its callbacks no longer reach the window, and the
     // thread objects are released as soon as their bodies have returned.
     void ReleaseTask();
@@ -123,10 +136,8 @@ private:
     QString g_strVersion;
     std::int32_t g_intMode = 0;
     QString g_strLogsDirectory;
-    std::unique_ptr<TThreadSearch> g_trdThreadSearch;
-    std::unique_ptr<TThreadProcess> g_trdThreadProcess;
-    std::uint32_t g_intBeginTime = 0;
-    std::uint32_t g_intEndTime = 0;
+    // The current task: its threads, their start and end times and its outcome.
+    std::unique_ptr<TTaskRunner> g_TaskRunner;
     std::int32_t g_intRecordCount = 0;
     std::int32_t g_intPageSize = 0;
     std::int32_t g_intPageCount = 0;

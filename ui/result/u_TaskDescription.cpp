@@ -2,8 +2,6 @@
 
 #include "core/u_Types.h"
 
-#include <QDir>
-
 namespace morvane {
 
 QString BuildTaskDescription(std::int32_t p_intMode, const QString& p_strOldText,
@@ -22,12 +20,6 @@ QString BuildTaskDescription(std::int32_t p_intMode, const QString& p_strOldText
         p_IsContainSubFloder ? QStringLiteral(",包含子目录") : QStringLiteral(",不包含子目录");
     m_strText += p_IsMatchCase ? QStringLiteral(",区分大小写") : QStringLiteral(",不区分大小写");
     return m_strText;
-}
-
-QString BuildTaskLogsDirectory(const QString& p_strProgramFolder, const QDateTime& p_StartTime) {
-    // toString with a format uses the C locale: the digits never depend on the user's settings.
-    return p_strProgramFolder + QStringLiteral("logs") + QDir::separator() +
-           p_StartTime.toString(QStringLiteral("yyyyMMdd_HHmmss"));
 }
 
 } // namespace morvane

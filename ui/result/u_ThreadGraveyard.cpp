@@ -1,5 +1,7 @@
 #include "u_ThreadGraveyard.h"
 
+#include "task/u_TaskRunner.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -21,25 +23,41 @@ TThreadGraveyard::~TThreadGraveyard() {
 
 void TThreadGraveyard::Bury(std::unique_ptr<TThread> p_trdThread,
                             std::shared_ptr<const void> p_KeepAlive) {
-    if (p_trdThread == nullptr) {
+    if (p_trdThread != nullptr) {
+        TThread* m_trdThread = p_trdThread.get();
+        BuryBody(
+            std::move(p_trdThread), [m_trdThread] { return m_trdThread->g_IsAlive(); },
+            std::move(p_KeepAlive));
+    }
+}
+
+void TThreadGraveyard::Bury(std::unique_ptr<TTaskRunner> p_TaskRunner,
+                            std::shared_ptr<const void> p_KeepAlive) {
+    if (p_TaskRunner != nullptr) {
+        TTaskRunner* m_TaskRunner = p_TaskRunner.get();
+        BuryBody(
+            std::move(p_TaskRunner), [m_TaskRunner] { return m_TaskRunner->IsAlive(); },
+            std::move(p_KeepAlive));
+    }
+}
+
+void TThreadGraveyard::BuryBody(std::shared_ptr<void> p_Body, std::function<bool()> p_doIsAlive,
+                                std::shared_ptr<const void> p_KeepAlive) {
+    if (!p_doIsAlive()) {
+        // The bodies have returned: joining takes no time. The body goes before what it used.
+        p_Body.reset();
         return;
     }
-    if (!p_trdThread->g_IsAlive()) {
-        // The body has returned: joining it takes no time. The thread goes before what it used.
-        p_trdThread.reset();
-        return;
-    }
-    g_arrGraves.push_back({std::move(p_KeepAlive), std::move(p_trdThread)});
+    g_arrGraves.push_back({std::move(p_KeepAlive), std::move(p_Body), std::move(p_doIsAlive)});
 }
 
 void TThreadGraveyard::Sweep() {
-    std::erase_if(g_arrGraves,
-                  [](const TGrave& p_Grave) { return !p_Grave.g_trdThread->g_IsAlive(); });
+    std::erase_if(g_arrGraves, [](const TGrave& p_Grave) { return !p_Grave.g_doIsAlive(); });
 }
 
 bool TThreadGraveyard::IsAnyAlive() const {
     return std::any_of(g_arrGraves.begin(), g_arrGraves.end(),
-                       [](const TGrave& p_Grave) { return p_Grave.g_trdThread->g_IsAlive(); });
+                       [](const TGrave& p_Grave) { return p_Grave.g_doIsAlive(); });
 }
 
 void TThreadGraveyard::Drain() {

@@ -6,10 +6,13 @@
 #include "core/u_Thread.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace morvane {
+
+class TTaskRunner;
 
 class TThreadGraveyard {
 public:
@@ -22,6 +25,9 @@ public:
     // Takes the thread over; a thread whose body has returned is released at once, together with
     // p_KeepAlive, which holds whatever the thread still points at until then.
     void Bury(std::unique_ptr<TThread> p_trdThread, std::shared_ptr<const void> p_KeepAlive = {});
+    // The same for a task's runner, which holds its two workers: released once neither runs.
+    void Bury(std::unique_ptr<TTaskRunner> p_TaskRunner,
+              std::shared_ptr<const void> p_KeepAlive = {});
     // Releases every buried thread whose body has returned.
     void Sweep();
     std::size_t Count() const { return g_arrGraves.size(); }
@@ -34,9 +40,12 @@ private:
     struct TGrave {
         // Declared first so that it goes last: the thread is joined before what it used.
         std::shared_ptr<const void> g_KeepAlive;
-        std::unique_ptr<TThread> g_trdThread;
+        std::shared_ptr<void> g_Body; // the thread or runner; releasing it joins
+        std::function<bool()> g_doIsAlive;
     };
 
+    void BuryBody(std::shared_ptr<void> p_Body, std::function<bool()> p_doIsAlive,
+                  std::shared_ptr<const void> p_KeepAlive);
     bool IsAnyAlive() const;
 
     std::vector<TGrave> g_arrGraves;

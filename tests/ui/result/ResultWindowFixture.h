@@ -3,6 +3,7 @@
 // Tasks run on the real worker threads; tests wait for them through the event loop.
 
 #include "FakeDialogs.h"
+#include "FakeLogsClock.h"
 #include "FakeShell.h"
 #include "QtPrinters.h"
 #include "TempTree.h"
@@ -28,18 +29,22 @@ namespace morvane::test {
 
 // Long enough for any task of these tests on a loaded machine; a bound, not a pause.
 inline constexpr int kTaskTimeoutMs = 60000;
+// The second the fake clock names task log folders by, until a taken name moves it on.
+inline const std::time_t kTaskStartTime = LocalTime(2026, 12, 8, 10, 15, 30);
 
 class ResultWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetProgramFolderOverride(
             ToU16String(QString::fromStdString(g_ProgramFolder.RootWithSlash())));
+        SetTaskLogsClockForTesting(&g_LogsClock.Clock());
         g_frmResult = std::make_unique<TfrmResult>();
         g_frmResult->setMainWindow(&g_frmMain);
     }
 
     void TearDown() override {
         g_frmResult.reset();
+        SetTaskLogsClockForTesting(nullptr);
         SetProgramFolderOverride(std::u16string());
     }
 
@@ -94,6 +99,7 @@ protected:
         ASSERT_EQ(m_File.write(m_Bytes), m_Bytes.size());
     }
 
+    TFakeLogsClock g_LogsClock{kTaskStartTime};
     TTempTree g_ProgramFolder;
     TTempTree g_Tree;
     TFakeDialogs g_Dialogs;

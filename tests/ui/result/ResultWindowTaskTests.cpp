@@ -1,10 +1,16 @@
 // Whole tasks through the real window and the real worker threads: live rows, the summary, the
-// ended state, stopping, an error that ends a task, and letting threads go.
+// ended state, stopping, an error that ends a task, its own log folder, and letting threads go.
 
 #include "ResultWindowFixture.h"
+#include "core/u_Thread.h"
+#include "u_MainThreadDispatcher.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
 
 namespace morvane::test {
 namespace {
@@ -131,25 +137,84 @@ TEST_F(ResultWindowTaskTest, StopBeforeTheWorkersGetFarReportsTheStop) {
     EXPECT_FALSE(Button("btnAbout")->isHidden());
 }
 
-TEST_F(ResultWindowTaskTest, TaskEndedByAnErrorEndsTheWindowToo) {
-    // A file where the logs folder should be: no log page can be written.
-    g_ProgramFolder.WriteFile("logs", "in the way");
+// How an error ends a task: during the walk (the last page cannot be written); at once (no log
+// folder can be made, so the task never starts and no file is touched); or with no hand-off
+// reaching the window, the completion's included, so that only the thread's end tells.
+enum class TBreak { TaskFolderAfterStart, LogsFolderBeforeStart, EveryHandOff };
+
+struct TErrorCase {
+    const char* g_strName;
+    TBreak g_Break;
+    const char* g_strSearched;
+    const char* g_strReason;       // part of the error line
+    const char* g_strContentAfter; // how a.txt begins afterwards
+};
+
+class ResultWindowErrorTest : public ResultWindowTaskTest,
+                              public ::testing::WithParamInterface<TErrorCase> {
+protected:
+    void TearDown() override {
+        InstallMainThreadDispatcher();
+        ResultWindowTaskTest::TearDown();
+    }
+};
+
+TEST_P(ResultWindowErrorTest, EndsTheTaskAndTheWindowsRunningState) {
+    const TErrorCase& m_Case = GetParam();
     WriteTree();
     g_frmResult->show();
+    if (m_Case.g_Break == TBreak::LogsFolderBeforeStart) {
+        g_ProgramFolder.WriteFile("logs", "in the way");
+    } else if (m_Case.g_Break == TBreak::EveryHandOff) {
+        TThread::SetMainThreadDispatcher(
+            [](const std::function<void()>&) { throw std::runtime_error("no user interface"); });
+    }
+    QSignalSpy m_Completed(g_frmResult.get(), &TfrmResult::taskCompleted);
     StartTask(kModeReplace);
-    ASSERT_TRUE(WaitForCompletion());
+    if (m_Case.g_Break == TBreak::TaskFolderAfterStart) {
+        // The workers wait for this thread's event loop: nothing is written yet.
+        ASSERT_TRUE(std::filesystem::remove(g_ProgramFolder.Path("logs/20261208_101530")));
+        g_ProgramFolder.WriteFile("logs/20261208_101530", "in the way");
+    }
+    ASSERT_TRUE(m_Completed.count() == 1 || m_Completed.wait(kTaskTimeoutMs));
 
     const QStringList m_arrLines = SummaryLines(g_Dialogs);
     ASSERT_EQ(m_arrLines.size(), 8);
     EXPECT_EQ(m_arrLines.first(), QStringLiteral("[替换文件]操作因错误中止。"));
-    EXPECT_EQ(m_arrLines.at(2), QStringLiteral("总共搜索文件：4个。"));
+    EXPECT_EQ(m_arrLines.at(2), QString::fromUtf8(m_Case.g_strSearched));
     EXPECT_TRUE(m_arrLines.last().startsWith(QStringLiteral("错误信息：")));
-    EXPECT_GT(m_arrLines.last().size(), QStringLiteral("错误信息：").size());
+    EXPECT_TRUE(m_arrLines.last().contains(QString::fromUtf8(m_Case.g_strReason)))
+        << m_arrLines.last().toStdString();
+    EXPECT_TRUE(g_Tree.ReadFile("a.txt").starts_with(m_Case.g_strContentAfter));
     EXPECT_TRUE(Button("btnStop")->isHidden());
     EXPECT_FALSE(Button("btnAbout")->isHidden());
 
     EXPECT_TRUE(g_frmResult->close());
     EXPECT_FALSE(g_frmResult->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ResultWindowErrorTest,
+    ::testing::Values(TErrorCase{"PageCannotBeWritten", TBreak::TaskFolderAfterStart,
+                                 "总共搜索文件：4个。", "logs", "one xyz"},
+                      TErrorCase{"LogFolderCannotBeMade", TBreak::LogsFolderBeforeStart,
+                                 "总共搜索文件：0个。", "logs", "one abc"},
+                      // The first file's position is the first hand-off: no file is begun.
+                      TErrorCase{"NoHandOffReachesTheWindow", TBreak::EveryHandOff,
+                                 "总共搜索文件：1个。", "no user interface", "one abc"}),
+    [](const ::testing::TestParamInfo<TErrorCase>& p_Info) { return p_Info.param.g_strName; });
+
+TEST_F(ResultWindowTaskTest, ATaskNeverWritesIntoAFolderOfTheSameSecond) {
+    const std::string m_strTaken = "logs/20261208_101530/000001.txt";
+    g_ProgramFolder.WriteFile(m_strTaken, "an earlier task's page");
+    g_Tree.WriteFile("a.txt", "abc");
+    StartTask(kModeFind);
+    EXPECT_EQ(g_frmResult->logsDirectory(),
+              QString::fromStdString(g_ProgramFolder.RootWithSlash()) +
+                  QStringLiteral("logs/20261208_101531"));
+    ASSERT_TRUE(WaitForCompletion());
+    EXPECT_EQ(g_ProgramFolder.ReadFile(m_strTaken), "an earlier task's page");
+    EXPECT_TRUE(QFileInfo::exists(g_frmResult->logsDirectory() + QStringLiteral("/000001.txt")));
 }
 
 TEST_F(ResultWindowTaskTest, SecondTaskStartsAfreshButKeepsPageButtons) {

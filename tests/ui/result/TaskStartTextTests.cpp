@@ -1,10 +1,8 @@
-// What the result window shows when a task starts: the description and the log folder name.
+// What the result window shows when a task starts: the description.
 
 #include "QtPrinters.h"
 #include "core/u_Types.h"
 #include "u_TaskDescription.h"
-
-#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -57,13 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TDescriptionCase>& p_Info) {
         return p_Info.param.g_strName;
     });
-
-TEST(TaskLogsDirectory, ProgramFolderLogsAndPaddedTwentyFourHourStartTime) {
-    const QDateTime m_StartTime(QDate(2026, 2, 8), QTime(21, 5, 3));
-    EXPECT_EQ(BuildTaskLogsDirectory(QStringLiteral("/opt/morvane/"), m_StartTime),
-              QStringLiteral("/opt/morvane/logs") + QDir::separator() +
-                  QStringLiteral("20260208_210503"));
-}
 
 } // namespace
 } // namespace morvane

@@ -1,6 +1,7 @@
 // Releasing the worker threads of a task that has been let go, without ever making the
 // user-interface thread wait for a thread that waits for it.
 
+#include "task/u_TaskRunner.h"
 #include "u_ThreadGraveyard.h"
 
 #include <gtest/gtest.h>
@@ -96,9 +97,10 @@ TEST_F(ThreadGraveyardTest, DrainServesAThreadWaitingInSynchronize) {
     EXPECT_EQ(m_Graveyard.Count(), 0u);
 }
 
-TEST_F(ThreadGraveyardTest, NullThreadIsIgnored) {
+TEST_F(ThreadGraveyardTest, NullThreadOrRunnerIsIgnored) {
     TThreadGraveyard m_Graveyard;
-    m_Graveyard.Bury(nullptr);
+    m_Graveyard.Bury(std::unique_ptr<TThread>());
+    m_Graveyard.Bury(std::unique_ptr<TTaskRunner>());
     EXPECT_EQ(m_Graveyard.Count(), 0u);
 }
 

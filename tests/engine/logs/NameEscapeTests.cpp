@@ -1,6 +1,7 @@
 // Names and reasons in log lines: the escape, its reversal, and the lossless UTF-16 carrier.
 
 #include "logs/u_NameEscape.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,13 @@ TEST(NameEscape, EveryByteAndPairRoundTrips) {
             ASSERT_EQ(m_strEscaped.find_first_of(u"|\r\n"), std::u16string::npos);
             ASSERT_EQ(UnescapeName(m_strEscaped), m_strBytes);
             ASSERT_EQ(TextToNativeName(NativeNameToText(m_strBytes)), m_strBytes);
+            // Against the plain conversion: a well-formed name without "\", "|", CR or LF is
+            // written as it is.
+            if (IsWellFormedUtf8(m_strBytes) &&
+                m_strBytes.find_first_of("\\|\r\n") == std::string::npos) {
+                ASSERT_EQ(m_strEscaped, Utf8ToUtf16Lenient(m_strBytes));
+                ASSERT_EQ(NativeNameToText(m_strBytes), m_strEscaped);
+            }
         }
     }
 }

@@ -137,18 +137,6 @@ TEST(LogFieldToFileName, GivesTheExactBytesOfAnEscapedName) {
         EXPECT_EQ(TextToNativeName(ToU16String(m_strFileName)), m_strBytes);
     }
 }
-
-TEST(LogFieldToFileName, EscapedLineKeepsItsFieldsApart) {
-    const TResultRowFields m_Row = LogLineToRowFields(
-        QStringLiteral("4|失败|ANSI|/d/a\\x7C\\nb|Cannot create file \"/d/a\\x7C\\nb\". No"),
-        kModeReplace);
-    ASSERT_EQ(m_Row.g_arrSubItems.size(), 5);
-    EXPECT_EQ(m_Row.g_arrSubItems.at(3), QStringLiteral("/d/a\\x7C\\nb"));
-    EXPECT_EQ(TextToNativeName(ToU16String(LogFieldToFileName(m_Row.g_arrSubItems.at(3)))),
-              "/d/a|\nb");
-    EXPECT_EQ(m_Row.g_arrSubItems.at(4),
-              QStringLiteral("Cannot create file \"/d/a\\x7C\\nb\". No"));
-}
 #endif
 
 TEST(StatusImageIndex, OnlyExactSuccessGetsTheTick) {

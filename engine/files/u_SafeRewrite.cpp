@@ -85,6 +85,29 @@ std::pair<std::string, std::string> SplitNativePath(const std::string& p_strNati
     return {p_strNativePath.substr(0, m_intFolderLength), p_strNativePath.substr(m_intSlash + 1)};
 }
 
+bool IsNameTaken(int p_intError) {
+#ifdef _WIN32
+    return p_intError == ERROR_FILE_EXISTS || p_intError == ERROR_ALREADY_EXISTS;
+#else
+    return p_intError == EEXIST;
+#endif
+}
+
+// Calls p_doCreate with fresh temporary names until it returns 0 (created) or an error other
+// than a taken name.
+template <typename TCreate>
+void CreateUnderFreshName(const std::u16string& p_strDisplayPath, const TCreate& p_doCreate) {
+    for (int m_intAttempt = 1;; ++m_intAttempt) {
+        const int m_intError = p_doCreate(TemporaryFileName());
+        if (m_intError == 0) {
+            return;
+        }
+        if (!IsNameTaken(m_intError) || m_intAttempt == kTemporaryNameAttempts) {
+            ThrowCannotCreate(p_strDisplayPath, m_intError);
+        }
+    }
+}
+
 } // namespace
 
 bool IsRewriteTemporaryName(std::string_view p_strFileName) {
@@ -102,15 +125,6 @@ bool IsRewriteTemporaryName(std::string_view p_strFileName) {
 #ifdef _WIN32
 
 namespace {
-
-std::uint64_t FileSize(const BY_HANDLE_FILE_INFORMATION& p_Info) {
-    return (std::uint64_t{p_Info.nFileSizeHigh} << 32) | p_Info.nFileSizeLow;
-}
-
-std::int64_t LastWriteTime(const BY_HANDLE_FILE_INFORMATION& p_Info) {
-    return static_cast<std::int64_t>((std::uint64_t{p_Info.ftLastWriteTime.dwHighDateTime} << 32) |
-                                     p_Info.ftLastWriteTime.dwLowDateTime);
-}
 
 bool IsMissing(DWORD p_intError) {
     return p_intError == ERROR_FILE_NOT_FOUND || p_intError == ERROR_PATH_NOT_FOUND;
@@ -160,14 +174,77 @@ void CheckStillTheFileRead(TFileSystemOps& p_Ops, const std::wstring& p_strPath,
     if (!m_IsKnown) {
         ThrowSystemError(m_intError);
     }
-    const std::uint64_t m_intIndex =
-        (std::uint64_t{m_Info.nFileIndexHigh} << 32) | m_Info.nFileIndexLow;
     if ((m_Info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
             0 ||
         m_Info.dwVolumeSerialNumber != p_Original.g_intDevice ||
-        m_intIndex != p_Original.g_intInode || FileSize(m_Info) != p_Original.g_intSize ||
+        FileIndex(m_Info) != p_Original.g_intInode || FileSize(m_Info) != p_Original.g_intSize ||
         LastWriteTime(m_Info) != p_Original.g_intModifiedNs) {
         ThrowChanged();
+    }
+}
+
+// Throws unless the file is still the one read and may be written.
+void CheckWritable(TFileSystemOps& p_Ops, const std::wstring& p_strPath,
+                   const std::u16string& p_strDisplayPath, const TFileIdentity& p_Original) {
+    // A read-only file must fail even where the rename would be allowed.
+    const DWORD m_intAttributes = p_Ops.GetFileAttributesW(p_strPath.c_str());
+    if (m_intAttributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD m_intError = ::GetLastError();
+        if (IsMissing(m_intError)) {
+            ThrowChanged();
+        }
+        ThrowCannotCreate(p_strDisplayPath, static_cast<int>(m_intError));
+    }
+    CheckStillTheFileRead(p_Ops, p_strPath, p_Original);
+    if ((m_intAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ThrowCannotCreate(p_strDisplayPath, ERROR_ACCESS_DENIED);
+    }
+    // Opening for writing without truncation finds denied access and files in use.
+    const HANDLE m_intTrial = p_Ops.CreateFileW(
+        p_strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
+    if (m_intTrial == INVALID_HANDLE_VALUE) {
+        ThrowCannotCreate(p_strDisplayPath, LastError());
+    }
+    p_Ops.CloseHandle(m_intTrial);
+}
+
+void CreateTemporaryFile(TRewriteState& p_State, const std::wstring& p_strFolder,
+                         const std::u16string& p_strDisplayPath) {
+    CreateUnderFreshName(p_strDisplayPath, [&](const std::string& p_strName) {
+        std::wstring m_strTempPath =
+            p_strFolder + L'\\' + std::wstring(p_strName.begin(), p_strName.end());
+        const HANDLE m_intHandle = p_State.g_Ops.CreateFileW(m_strTempPath.c_str(), GENERIC_WRITE,
+                                                             0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+        if (m_intHandle == INVALID_HANDLE_VALUE) {
+            return LastError();
+        }
+        p_State.g_intTempHandle = m_intHandle;
+        p_State.g_strTempPath = std::move(m_strTempPath);
+        return 0;
+    });
+}
+
+// Writes the new content in full, flushes it to the disk and closes the temporary file.
+void WriteTemporaryFile(TRewriteState& p_State, std::string_view p_strBytes) {
+    std::size_t m_intDone = 0;
+    while (m_intDone < p_strBytes.size()) {
+        const std::size_t m_intWant = std::min(p_strBytes.size() - m_intDone, kMaxTransfer);
+        DWORD m_intWritten = 0;
+        if (!p_State.g_Ops.WriteFile(p_State.g_intTempHandle, p_strBytes.data() + m_intDone,
+                                     static_cast<DWORD>(m_intWant), &m_intWritten) ||
+            m_intWritten == 0) {
+            ThrowStreamWriteError();
+        }
+        m_intDone += m_intWritten;
+    }
+    if (!p_State.g_Ops.FlushFileBuffers(p_State.g_intTempHandle)) {
+        ThrowSystemError(LastError());
+    }
+    const HANDLE m_intTemp = p_State.g_intTempHandle;
+    p_State.g_intTempHandle = INVALID_HANDLE_VALUE;
+    if (!p_State.g_Ops.CloseHandle(m_intTemp)) {
+        ThrowSystemError(LastError());
     }
 }
 
@@ -178,67 +255,11 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
     TFileSystemOps& m_Ops = FileSystemOps();
     const std::wstring m_strPath = NativePathToWide(p_strNativePath);
     const std::wstring m_strFolder = NativePathToWide(SplitNativePath(p_strNativePath).first);
-
-    // A read-only file must fail even where the rename would be allowed.
-    const DWORD m_intAttributes = m_Ops.GetFileAttributesW(m_strPath.c_str());
-    if (m_intAttributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD m_intError = ::GetLastError();
-        if (IsMissing(m_intError)) {
-            ThrowChanged();
-        }
-        ThrowCannotCreate(p_strDisplayPath, static_cast<int>(m_intError));
-    }
-    CheckStillTheFileRead(m_Ops, m_strPath, p_Original);
-    if ((m_intAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ThrowCannotCreate(p_strDisplayPath, ERROR_ACCESS_DENIED);
-    }
-    // Opening for writing without truncation finds denied access and files in use.
-    const HANDLE m_intTrial = m_Ops.CreateFileW(
-        m_strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT);
-    if (m_intTrial == INVALID_HANDLE_VALUE) {
-        ThrowCannotCreate(p_strDisplayPath, LastError());
-    }
-    m_Ops.CloseHandle(m_intTrial);
+    CheckWritable(m_Ops, m_strPath, p_strDisplayPath, p_Original);
 
     TRewriteState m_State(m_Ops);
-    for (int m_intAttempt = 0; m_intAttempt < kTemporaryNameAttempts; ++m_intAttempt) {
-        const std::string m_strName = TemporaryFileName();
-        std::wstring m_strTempPath =
-            m_strFolder + L'\\' + std::wstring(m_strName.begin(), m_strName.end());
-        const HANDLE m_intHandle = m_Ops.CreateFileW(m_strTempPath.c_str(), GENERIC_WRITE, 0,
-                                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-        if (m_intHandle != INVALID_HANDLE_VALUE) {
-            m_State.g_intTempHandle = m_intHandle;
-            m_State.g_strTempPath = std::move(m_strTempPath);
-            break;
-        }
-        const int m_intError = LastError();
-        if ((m_intError != ERROR_FILE_EXISTS && m_intError != ERROR_ALREADY_EXISTS) ||
-            m_intAttempt + 1 == kTemporaryNameAttempts) {
-            ThrowCannotCreate(p_strDisplayPath, m_intError);
-        }
-    }
-
-    std::size_t m_intDone = 0;
-    while (m_intDone < p_strBytes.size()) {
-        const std::size_t m_intWant = std::min(p_strBytes.size() - m_intDone, kMaxTransfer);
-        DWORD m_intWritten = 0;
-        if (!m_Ops.WriteFile(m_State.g_intTempHandle, p_strBytes.data() + m_intDone,
-                             static_cast<DWORD>(m_intWant), &m_intWritten) ||
-            m_intWritten == 0) {
-            ThrowStreamWriteError();
-        }
-        m_intDone += m_intWritten;
-    }
-    if (!m_Ops.FlushFileBuffers(m_State.g_intTempHandle)) {
-        ThrowSystemError(LastError());
-    }
-    const HANDLE m_intTemp = m_State.g_intTempHandle;
-    m_State.g_intTempHandle = INVALID_HANDLE_VALUE;
-    if (!m_Ops.CloseHandle(m_intTemp)) {
-        ThrowSystemError(LastError());
-    }
+    CreateTemporaryFile(m_State, m_strFolder, p_strDisplayPath);
+    WriteTemporaryFile(m_State, p_strBytes);
 
     CheckStillTheFileRead(m_Ops, m_strPath, p_Original);
     if (!m_Ops.MoveFileExW(m_State.g_strTempPath.c_str(), m_strPath.c_str(),
@@ -251,11 +272,6 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
 #else
 
 namespace {
-
-std::int64_t ModifiedNs(const struct stat& p_Stat) {
-    return static_cast<std::int64_t>(p_Stat.st_mtim.tv_sec) * 1'000'000'000 +
-           p_Stat.st_mtim.tv_nsec;
-}
 
 // Owns what a rewrite opens and creates, and on failure removes it again.
 class TRewriteState {
@@ -282,6 +298,27 @@ public:
     std::string g_strTempName; // empty once renamed, or before it exists
 };
 
+// Opens the folder of the file and returns the file's name in it.
+std::string OpenFolder(TRewriteState& p_State, const std::string& p_strNativePath,
+                       const std::u16string& p_strDisplayPath) {
+    auto [m_strFolder, m_strName] = SplitNativePath(p_strNativePath);
+    if (m_strName.empty() || m_strName == "." || m_strName == "..") {
+        ThrowCannotCreate(p_strDisplayPath, EISDIR);
+    }
+#ifdef O_PATH
+    // Names are looked up relative to the folder, so the temporary file surely lies beside the
+    // target on the same file system, and folder plus name never meet the path length limit.
+    constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+    constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+    p_State.g_intDirFd = p_State.g_Ops.OpenAt(AT_FDCWD, m_strFolder.c_str(), kFolderFlags, 0);
+    if (p_State.g_intDirFd < 0) {
+        ThrowCannotCreate(p_strDisplayPath, errno);
+    }
+    return std::move(m_strName);
+}
+
 // Fills p_Current, or throws when the name no longer leads to the file that was read: a rename
 // over a deleted file would bring it back, and over a changed one would undo another's work.
 void CheckStillTheFileRead(TFileSystemOps& p_Ops, int p_intDirFd, const std::string& p_strName,
@@ -301,74 +338,51 @@ void CheckStillTheFileRead(TFileSystemOps& p_Ops, int p_intDirFd, const std::str
     }
 }
 
-} // namespace
-
-void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
-                     const TFileIdentity& p_Original, std::string_view p_strBytes) {
-    TFileSystemOps& m_Ops = FileSystemOps();
-    const auto [m_strFolder, m_strName] = SplitNativePath(p_strNativePath);
-    if (m_strName.empty() || m_strName == "." || m_strName == "..") {
-        ThrowCannotCreate(p_strDisplayPath, EISDIR);
-    }
-    TRewriteState m_State(m_Ops);
-#ifdef O_PATH
-    // Names are looked up relative to the folder, so the temporary file surely lies beside the
-    // target on the same file system, and folder plus name never meet the path length limit.
-    constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-    constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
-    m_State.g_intDirFd = m_Ops.OpenAt(AT_FDCWD, m_strFolder.c_str(), kFolderFlags, 0);
-    if (m_State.g_intDirFd < 0) {
-        ThrowCannotCreate(p_strDisplayPath, errno);
-    }
-    struct stat m_Current {};
-    CheckStillTheFileRead(m_Ops, m_State.g_intDirFd, m_strName, p_Original, m_Current);
-
-    // The rename needs only the folder's permission, and root may write anything, so a
-    // read-only file is refused by its mode; the trial open then finds immutable and
-    // append-only files, read-only mounts and running programs, without changing the file.
-    if ((m_Current.st_mode & 0222) == 0) {
+// The rename needs only the folder's permission, and root may write anything, so a read-only
+// file is refused by its mode; the trial open then finds immutable and append-only files,
+// read-only mounts and running programs, without changing the file.
+void CheckWritable(const TRewriteState& p_State, const std::string& p_strName,
+                   const struct stat& p_Current, const std::u16string& p_strDisplayPath) {
+    if ((p_Current.st_mode & 0222) == 0) {
         ThrowCannotCreate(p_strDisplayPath, EACCES);
     }
     const int m_intTrialFd =
-        m_Ops.OpenAt(m_State.g_intDirFd, m_strName.c_str(),
-                     O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+        p_State.g_Ops.OpenAt(p_State.g_intDirFd, p_strName.c_str(),
+                             O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
     if (m_intTrialFd < 0) {
         ThrowCannotCreate(p_strDisplayPath, errno);
     }
-    m_Ops.Close(m_intTrialFd);
+    p_State.g_Ops.Close(m_intTrialFd);
+}
 
-    for (int m_intAttempt = 0; m_intAttempt < kTemporaryNameAttempts; ++m_intAttempt) {
-        std::string m_strTempName = TemporaryFileName();
-        const int m_intFd =
-            m_Ops.OpenAt(m_State.g_intDirFd, m_strTempName.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
-        if (m_intFd >= 0) {
-            m_State.g_intTempFd = m_intFd;
-            m_State.g_strTempName = std::move(m_strTempName);
-            break;
+void CreateTemporaryFile(TRewriteState& p_State, const std::u16string& p_strDisplayPath) {
+    CreateUnderFreshName(p_strDisplayPath, [&](const std::string& p_strName) {
+        const int m_intFd = p_State.g_Ops.OpenAt(
+            p_State.g_intDirFd, p_strName.c_str(),
+            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+        if (m_intFd < 0) {
+            return errno;
         }
-        const int m_intError = errno;
-        if (m_intError != EEXIST || m_intAttempt + 1 == kTemporaryNameAttempts) {
-            ThrowCannotCreate(p_strDisplayPath, m_intError);
-        }
-    }
+        p_State.g_intTempFd = m_intFd;
+        p_State.g_strTempName = p_strName;
+        return 0;
+    });
+}
 
+void WriteNewContent(TRewriteState& p_State, std::string_view p_strBytes) {
     // A full disk or quota shows here, before a byte is written.
     if (!p_strBytes.empty()) {
-        const int m_intError =
-            m_Ops.PosixFallocate(m_State.g_intTempFd, 0, static_cast<off_t>(p_strBytes.size()));
+        const int m_intError = p_State.g_Ops.PosixFallocate(p_State.g_intTempFd, 0,
+                                                            static_cast<off_t>(p_strBytes.size()));
         if (m_intError != 0 && m_intError != EOPNOTSUPP && m_intError != EINVAL) {
             ThrowSystemError(m_intError);
         }
     }
-
     std::size_t m_intDone = 0;
     while (m_intDone < p_strBytes.size()) {
         const std::size_t m_intWant = std::min(p_strBytes.size() - m_intDone, kMaxTransfer);
         const ssize_t m_intWritten =
-            m_Ops.Write(m_State.g_intTempFd, p_strBytes.data() + m_intDone, m_intWant);
+            p_State.g_Ops.Write(p_State.g_intTempFd, p_strBytes.data() + m_intDone, m_intWant);
         if (m_intWritten < 0 && errno == EINTR) {
             continue;
         }
@@ -377,29 +391,52 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
         }
         m_intDone += static_cast<std::size_t>(m_intWritten);
     }
+}
 
+// Gives the temporary file the owner, group and permission bits of the file it replaces.
+void CopyOwnerAndMode(TRewriteState& p_State, const struct stat& p_Current) {
+    TFileSystemOps& m_Ops = p_State.g_Ops;
     // Owner first: a change of owner clears the set-user-ID and set-group-ID bits.
-    if (m_Ops.Fchown(m_State.g_intTempFd, m_Current.st_uid, m_Current.st_gid) != 0) {
+    if (m_Ops.Fchown(p_State.g_intTempFd, p_Current.st_uid, p_Current.st_gid) != 0) {
         const int m_intError = errno;
         if (m_intError != EPERM || m_Ops.GetEffectiveUserId() == 0) {
             ThrowSystemError(m_intError);
         }
         // A user may not give a file away, but may keep its group when a member of it.
-        m_Ops.Fchown(m_State.g_intTempFd, static_cast<uid_t>(-1), m_Current.st_gid);
+        m_Ops.Fchown(p_State.g_intTempFd, static_cast<uid_t>(-1), p_Current.st_gid);
     }
-    if (m_Ops.Fchmod(m_State.g_intTempFd, m_Current.st_mode & 07777) != 0) {
+    if (m_Ops.Fchmod(p_State.g_intTempFd, p_Current.st_mode & 07777) != 0) {
         ThrowSystemError(errno);
     }
+}
 
+void SyncAndCloseTemporaryFile(TRewriteState& p_State) {
     // Errors of delayed writes (quota, network file systems) surface only here.
-    if (m_Ops.FdataSync(m_State.g_intTempFd) != 0 && errno != EINVAL) {
+    if (p_State.g_Ops.FdataSync(p_State.g_intTempFd) != 0 && errno != EINVAL) {
         ThrowSystemError(errno);
     }
-    const int m_intTempFd = m_State.g_intTempFd;
-    m_State.g_intTempFd = -1;
-    if (m_Ops.Close(m_intTempFd) != 0) {
+    const int m_intTempFd = p_State.g_intTempFd;
+    p_State.g_intTempFd = -1;
+    if (p_State.g_Ops.Close(m_intTempFd) != 0) {
         ThrowSystemError(errno);
     }
+}
+
+} // namespace
+
+void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
+                     const TFileIdentity& p_Original, std::string_view p_strBytes) {
+    TFileSystemOps& m_Ops = FileSystemOps();
+    TRewriteState m_State(m_Ops);
+    const std::string m_strName = OpenFolder(m_State, p_strNativePath, p_strDisplayPath);
+    struct stat m_Current {};
+    CheckStillTheFileRead(m_Ops, m_State.g_intDirFd, m_strName, p_Original, m_Current);
+    CheckWritable(m_State, m_strName, m_Current, p_strDisplayPath);
+
+    CreateTemporaryFile(m_State, p_strDisplayPath);
+    WriteNewContent(m_State, p_strBytes);
+    CopyOwnerAndMode(m_State, m_Current);
+    SyncAndCloseTemporaryFile(m_State);
 
     CheckStillTheFileRead(m_Ops, m_State.g_intDirFd, m_strName, p_Original, m_Current);
     if (m_Ops.RenameAt(m_State.g_intDirFd, m_State.g_strTempName.c_str(), m_State.g_intDirFd,

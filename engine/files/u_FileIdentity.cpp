@@ -41,12 +41,17 @@ std::int64_t ModifiedNs(const struct stat& p_Stat) {
     return Nanoseconds(p_Stat.st_mtim);
 }
 
+std::int64_t ChangedNs(const struct stat& p_Stat) {
+    return Nanoseconds(p_Stat.st_ctim);
+}
+
 TFileIdentity FileIdentityOf(const struct stat& p_Stat) {
     TFileIdentity m_Identity;
     m_Identity.g_intDevice = static_cast<std::uint64_t>(p_Stat.st_dev);
     m_Identity.g_intInode = static_cast<std::uint64_t>(p_Stat.st_ino);
     m_Identity.g_intSize = static_cast<std::uint64_t>(p_Stat.st_size);
     m_Identity.g_intModifiedNs = ModifiedNs(p_Stat);
+    m_Identity.g_intChangedNs = ChangedNs(p_Stat);
     m_Identity.g_intMode = static_cast<std::uint32_t>(p_Stat.st_mode);
     m_Identity.g_intUid = static_cast<std::uint32_t>(p_Stat.st_uid);
     m_Identity.g_intGid = static_cast<std::uint32_t>(p_Stat.st_gid);

@@ -13,12 +13,14 @@
 namespace morvane {
 
 // On Linux the fields are those of fstat (g_intMode holds the type and permission bits of
-// st_mode); on Windows g_intDevice is the volume serial number, g_intInode the file index,
-// g_intModifiedNs the last-write time in 100 ns units and g_intMode the file attributes (g_intUid
-// and g_intGid stay 0). g_intSize is the number of bytes read.
+// st_mode, g_intChangedNs the status change time, which no program can set back); on Windows
+// g_intDevice is the volume serial number, g_intInode the file index, g_intModifiedNs the
+// last-write time in 100 ns units and g_intMode the file attributes (g_intUid, g_intGid and
+// g_intChangedNs stay 0). g_intSize is the number of bytes read.
 struct TFileIdentity {
     std::uint64_t g_intDevice = 0, g_intInode = 0, g_intSize = 0;
     std::int64_t g_intModifiedNs = 0;
+    std::int64_t g_intChangedNs = 0;
     std::uint32_t g_intMode = 0, g_intUid = 0, g_intGid = 0;
 };
 
@@ -31,6 +33,7 @@ TFileIdentity FileIdentityOf(const BY_HANDLE_FILE_INFORMATION& p_Info);
 #else
 // Nanoseconds since the epoch.
 std::int64_t ModifiedNs(const struct stat& p_Stat);
+std::int64_t ChangedNs(const struct stat& p_Stat);
 // The identity of a file as fstat describes it.
 TFileIdentity FileIdentityOf(const struct stat& p_Stat);
 #endif

@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include "text/u_TextConvert.h"
+#else
+#include <sys/syscall.h>
 #endif
 
 namespace morvane {
@@ -149,6 +151,27 @@ int TFileSystemOps::RenameAt(int p_intOldDirFd, const char* p_strOldPath, int p_
 
 int TFileSystemOps::UnlinkAt(int p_intDirFd, const char* p_strPath, int p_intFlags) {
     return ::unlinkat(p_intDirFd, p_strPath, p_intFlags);
+}
+
+int TFileSystemOps::Fcntl(int p_intFd, int p_intCommand, int p_intArgument) {
+    return ::fcntl(p_intFd, p_intCommand, p_intArgument);
+}
+
+int TFileSystemOps::RenameAt2(int p_intOldDirFd, const char* p_strOldPath, int p_intNewDirFd,
+                              const char* p_strNewPath, unsigned p_intFlags) {
+#ifdef SYS_renameat2
+    // Called directly: older C libraries have no wrapper.
+    return static_cast<int>(::syscall(SYS_renameat2, p_intOldDirFd, p_strOldPath, p_intNewDirFd,
+                                      p_strNewPath, p_intFlags));
+#else
+    (void)p_intOldDirFd;
+    (void)p_strOldPath;
+    (void)p_intNewDirFd;
+    (void)p_strNewPath;
+    (void)p_intFlags;
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 uid_t TFileSystemOps::GetEffectiveUserId() {

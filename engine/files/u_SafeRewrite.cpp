@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -38,6 +39,10 @@ constexpr std::string_view kNameCharacters = "abcdefghijklmnopqrstuvwxyz01234567
 
 [[noreturn]] void ThrowChanged() {
     throw TEngineError(kFileChangedSinceReadMessage);
+}
+
+[[noreturn]] void ThrowBeingWritten() {
+    throw TEngineError(kFileBeingWrittenMessage);
 }
 
 [[noreturn]] void ThrowStreamWriteError() {
@@ -284,6 +289,10 @@ public:
         if (!g_strTempName.empty()) {
             g_Ops.UnlinkAt(g_intDirFd, g_strTempName.c_str(), 0);
         }
+        if (g_intReadFd >= 0) {
+            // Read only; closing it ends the lease, so a writer it held up goes on.
+            g_Ops.Close(g_intReadFd);
+        }
         if (g_intDirFd >= 0) {
             // Nothing is written through the folder's descriptor.
             g_Ops.Close(g_intDirFd);
@@ -296,6 +305,8 @@ public:
     int g_intDirFd = -1;
     int g_intTempFd = -1;
     std::string g_strTempName; // empty once renamed, or before it exists
+    int g_intReadFd = -1;      // the file read, opened again for reading
+    bool g_IsLeaseHeld = false;
 };
 
 // Opens the folder of the file and returns the file's name in it.
@@ -319,6 +330,22 @@ std::string OpenFolder(TRewriteState& p_State, const std::string& p_strNativePat
     return std::move(m_strName);
 }
 
+// Whether a file as fstat describes it is still the file read, as far as a rename leaves that to
+// be seen: the status change time, which renames change too, is compared apart.
+bool IsTheFileRead(const struct stat& p_Stat, const TFileIdentity& p_Original) {
+    return S_ISREG(p_Stat.st_mode) &&
+           static_cast<std::uint64_t>(p_Stat.st_dev) == p_Original.g_intDevice &&
+           static_cast<std::uint64_t>(p_Stat.st_ino) == p_Original.g_intInode &&
+           static_cast<std::uint64_t>(p_Stat.st_size) == p_Original.g_intSize &&
+           ModifiedNs(p_Stat) == p_Original.g_intModifiedNs;
+}
+
+// The same and unchanged in every way since it was read. A write that keeps the size, with the
+// modification time set back afterwards, still moves the change time, which no program can set.
+bool IsUnchangedSinceRead(const struct stat& p_Stat, const TFileIdentity& p_Original) {
+    return IsTheFileRead(p_Stat, p_Original) && ChangedNs(p_Stat) == p_Original.g_intChangedNs;
+}
+
 // Fills p_Current, or throws when the name no longer leads to the file that was read: a rename
 // over a deleted file would bring it back, and over a changed one would undo another's work.
 void CheckStillTheFileRead(TFileSystemOps& p_Ops, int p_intDirFd, const std::string& p_strName,
@@ -329,11 +356,7 @@ void CheckStillTheFileRead(TFileSystemOps& p_Ops, int p_intDirFd, const std::str
         }
         ThrowSystemError(errno);
     }
-    if (!S_ISREG(p_Current.st_mode) ||
-        static_cast<std::uint64_t>(p_Current.st_dev) != p_Original.g_intDevice ||
-        static_cast<std::uint64_t>(p_Current.st_ino) != p_Original.g_intInode ||
-        static_cast<std::uint64_t>(p_Current.st_size) != p_Original.g_intSize ||
-        ModifiedNs(p_Current) != p_Original.g_intModifiedNs) {
+    if (!IsUnchangedSinceRead(p_Current, p_Original)) {
         ThrowChanged();
     }
 }
@@ -353,6 +376,84 @@ void CheckWritable(const TRewriteState& p_State, const std::string& p_strName,
         ThrowCannotCreate(p_strDisplayPath, errno);
     }
     p_State.g_Ops.Close(m_intTrialFd);
+}
+
+// Takes a read lease on p_intFd where the system allows it: from then on any open of the file for
+// writing, by whatever program, breaks the lease, which the last checks ask for. False where
+// leases are not permitted (another user's file, a file system without them). Throws when the
+// file is open for writing somewhere already.
+bool TakeReadLease(TFileSystemOps& p_Ops, int p_intFd) {
+#if defined(F_SETLEASE) && defined(F_SETSIG)
+    // A break is signalled to the holder, with SIGIO unless told otherwise, and SIGIO ends a
+    // program that does not handle it. SIGURG is ignored unless handled; without it, no lease.
+    if (p_Ops.Fcntl(p_intFd, F_SETSIG, SIGURG) != 0) {
+        return false;
+    }
+    if (p_Ops.Fcntl(p_intFd, F_SETLEASE, F_RDLCK) != 0) {
+        const int m_intError = errno;
+        if (m_intError == EAGAIN) {
+            ThrowBeingWritten();
+        }
+        if (m_intError == EACCES || m_intError == EPERM || m_intError == EINVAL) {
+            return false;
+        }
+        ThrowSystemError(m_intError);
+    }
+    // Taking the lease made this process the one signalled; no one is, from now on. Should this
+    // fail, the signal is still the ignored SIGURG.
+    (void)p_Ops.Fcntl(p_intFd, F_SETOWN, 0);
+    return true;
+#else
+    (void)p_Ops;
+    (void)p_intFd;
+    return false;
+#endif
+}
+
+// Opens the file read once more, for reading, and takes a lease on it; then makes sure that what
+// is held is the file read, unchanged. Comes after the trial open, whose write access would
+// break the lease.
+void HoldTheFileRead(TRewriteState& p_State, const std::string& p_strName,
+                     const TFileIdentity& p_Original) {
+    TFileSystemOps& m_Ops = p_State.g_Ops;
+    p_State.g_intReadFd =
+        m_Ops.OpenAt(p_State.g_intDirFd, p_strName.c_str(),
+                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
+    if (p_State.g_intReadFd < 0) {
+        if (errno == ENOENT || errno == ELOOP) {
+            ThrowChanged();
+        }
+        if (errno == EAGAIN) {
+            ThrowBeingWritten(); // another holds a lease for writing
+        }
+        ThrowSystemError(errno);
+    }
+    p_State.g_IsLeaseHeld = TakeReadLease(m_Ops, p_State.g_intReadFd);
+    struct stat m_Held {};
+    if (m_Ops.Fstat(p_State.g_intReadFd, &m_Held) != 0) {
+        ThrowSystemError(errno);
+    }
+    if (!IsUnchangedSinceRead(m_Held, p_Original)) {
+        ThrowChanged();
+    }
+}
+
+// Empty while the lease is unbroken, or when none is held; else the failure reason: another
+// program has opened the file for writing since the lease was taken, or the system's text.
+std::string LeaseFailure(const TRewriteState& p_State) {
+#ifdef F_GETLEASE
+    if (!p_State.g_IsLeaseHeld) {
+        return {};
+    }
+    const int m_intLease = p_State.g_Ops.Fcntl(p_State.g_intReadFd, F_GETLEASE, 0);
+    if (m_intLease < 0) {
+        return SystemErrorText(errno);
+    }
+    return m_intLease == F_RDLCK ? std::string() : std::string(kFileBeingWrittenMessage);
+#else
+    (void)p_State;
+    return {};
+#endif
 }
 
 void CreateTemporaryFile(TRewriteState& p_State, const std::u16string& p_strDisplayPath) {
@@ -422,6 +523,72 @@ void SyncAndCloseTemporaryFile(TRewriteState& p_State) {
     }
 }
 
+// After the exchange the file read should lie under the temporary name. Anything else (another
+// file renamed into its place, a write since the lease was checked) is put back where it was, and
+// the new content goes. The exchange itself moved the change time, so that is not compared.
+void CheckWhatWasExchanged(TRewriteState& p_State, const std::string& p_strName,
+                           const TFileIdentity& p_Original) {
+    TFileSystemOps& m_Ops = p_State.g_Ops;
+    const int m_intDirFd = p_State.g_intDirFd;
+    const char* const m_strTempName = p_State.g_strTempName.c_str();
+    struct stat m_Out {};
+    std::string m_strReason;
+    if (m_Ops.FstatAt(m_intDirFd, m_strTempName, &m_Out, AT_SYMLINK_NOFOLLOW) != 0) {
+        m_strReason = errno == ENOENT ? kFileChangedSinceReadMessage : SystemErrorText(errno);
+    } else if (!IsTheFileRead(m_Out, p_Original)) {
+        m_strReason = kFileChangedSinceReadMessage;
+    } else {
+        m_strReason = LeaseFailure(p_State);
+    }
+    if (m_strReason.empty()) {
+        return;
+    }
+    if (m_Ops.RenameAt2(m_intDirFd, m_strTempName, m_intDirFd, p_strName.c_str(),
+                        kRenameExchange) != 0) {
+        // Not put back: what lies under the temporary name may be another's, so it stays.
+        const int m_intError = errno;
+        p_State.g_strTempName.clear();
+        ThrowSystemError(m_intError);
+    }
+    throw TEngineError(m_strReason);
+}
+
+// Puts the new content in the file's place. Where the system can swap two names in one step it
+// does, so nothing can come between the last check and the swap unseen; elsewhere a rename
+// follows the last check.
+void ReplaceTheFile(TRewriteState& p_State, const std::string& p_strName,
+                    const TFileIdentity& p_Original) {
+    TFileSystemOps& m_Ops = p_State.g_Ops;
+    const int m_intDirFd = p_State.g_intDirFd;
+    const char* const m_strTempName = p_State.g_strTempName.c_str();
+    const std::string m_strLeaseFailure = LeaseFailure(p_State);
+    if (!m_strLeaseFailure.empty()) {
+        throw TEngineError(m_strLeaseFailure);
+    }
+    struct stat m_Current {};
+    CheckStillTheFileRead(m_Ops, m_intDirFd, p_strName, p_Original, m_Current);
+    if (m_Ops.RenameAt2(m_intDirFd, m_strTempName, m_intDirFd, p_strName.c_str(),
+                        kRenameExchange) == 0) {
+        CheckWhatWasExchanged(p_State, p_strName, p_Original);
+        // The file is replaced; should its old content fail to go, it stays under the temporary
+        // name, which no walk processes, rather than a replaced file being called failed.
+        m_Ops.UnlinkAt(m_intDirFd, m_strTempName, 0);
+        p_State.g_strTempName.clear();
+        return;
+    }
+    const int m_intError = errno;
+    if (m_intError == ENOENT) {
+        ThrowChanged();
+    }
+    if (m_intError != EINVAL && m_intError != ENOSYS) {
+        ThrowSystemError(m_intError);
+    }
+    if (m_Ops.RenameAt(m_intDirFd, m_strTempName, m_intDirFd, p_strName.c_str()) != 0) {
+        ThrowSystemError(errno);
+    }
+    p_State.g_strTempName.clear();
+}
+
 } // namespace
 
 void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
@@ -432,18 +599,14 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
     struct stat m_Current {};
     CheckStillTheFileRead(m_Ops, m_State.g_intDirFd, m_strName, p_Original, m_Current);
     CheckWritable(m_State, m_strName, m_Current, p_strDisplayPath);
+    HoldTheFileRead(m_State, m_strName, p_Original);
 
     CreateTemporaryFile(m_State, p_strDisplayPath);
     WriteNewContent(m_State, p_strBytes);
     CopyOwnerAndMode(m_State, m_Current);
     SyncAndCloseTemporaryFile(m_State);
 
-    CheckStillTheFileRead(m_Ops, m_State.g_intDirFd, m_strName, p_Original, m_Current);
-    if (m_Ops.RenameAt(m_State.g_intDirFd, m_State.g_strTempName.c_str(), m_State.g_intDirFd,
-                       m_strName.c_str()) != 0) {
-        ThrowSystemError(errno);
-    }
-    m_State.g_strTempName.clear();
+    ReplaceTheFile(m_State, m_strName, p_Original);
 }
 
 #endif

@@ -8,6 +8,9 @@
 #include "text/u_TextConvert.h"
 #else
 #include <sys/syscall.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 #endif
 
 namespace morvane {
@@ -173,6 +176,41 @@ int TFileSystemOps::RenameAt2(int p_intOldDirFd, const char* p_strOldPath, int p
     return -1;
 #endif
 }
+
+#ifdef __linux__
+
+ssize_t TFileSystemOps::Flistxattr(int p_intFd, char* p_Buffer, std::size_t p_intSize) {
+    return ::flistxattr(p_intFd, p_Buffer, p_intSize);
+}
+
+ssize_t TFileSystemOps::Fgetxattr(int p_intFd, const char* p_strName, void* p_Buffer,
+                                  std::size_t p_intSize) {
+    return ::fgetxattr(p_intFd, p_strName, p_Buffer, p_intSize);
+}
+
+int TFileSystemOps::Fsetxattr(int p_intFd, const char* p_strName, const void* p_Value,
+                              std::size_t p_intSize, int p_intFlags) {
+    return ::fsetxattr(p_intFd, p_strName, p_Value, p_intSize, p_intFlags);
+}
+
+#else
+
+ssize_t TFileSystemOps::Flistxattr(int, char*, std::size_t) {
+    errno = ENOTSUP;
+    return -1;
+}
+
+ssize_t TFileSystemOps::Fgetxattr(int, const char*, void*, std::size_t) {
+    errno = ENOTSUP;
+    return -1;
+}
+
+int TFileSystemOps::Fsetxattr(int, const char*, const void*, std::size_t, int) {
+    errno = ENOTSUP;
+    return -1;
+}
+
+#endif
 
 uid_t TFileSystemOps::GetEffectiveUserId() {
     return ::geteuid();

@@ -60,6 +60,13 @@ public:
     // renameat2 of Linux; where the system has none, fails with ENOSYS.
     virtual int RenameAt2(int p_intOldDirFd, const char* p_strOldPath, int p_intNewDirFd,
                           const char* p_strNewPath, unsigned p_intFlags);
+    // flistxattr, fgetxattr and fsetxattr of Linux; where the system has none, they fail with
+    // ENOTSUP.
+    virtual ssize_t Flistxattr(int p_intFd, char* p_Buffer, std::size_t p_intSize);
+    virtual ssize_t Fgetxattr(int p_intFd, const char* p_strName, void* p_Buffer,
+                              std::size_t p_intSize);
+    virtual int Fsetxattr(int p_intFd, const char* p_strName, const void* p_Value,
+                          std::size_t p_intSize, int p_intFlags);
     // Never fails; tests use it to take the part of an unprivileged user.
     virtual uid_t GetEffectiveUserId();
 #endif

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <random>
 #include <thread>
@@ -159,8 +160,9 @@ public:
     std::wstring g_strTempPath; // empty once renamed, or before it exists
 };
 
-void CheckStillTheFileRead(TFileSystemOps& p_Ops, const std::wstring& p_strPath,
-                           const TFileIdentity& p_Original) {
+// Returns the number of the file's names (hard links).
+DWORD CheckStillTheFileRead(TFileSystemOps& p_Ops, const std::wstring& p_strPath,
+                            const TFileIdentity& p_Original) {
     const HANDLE m_intHandle =
         p_Ops.CreateFileW(p_strPath.c_str(), FILE_READ_ATTRIBUTES,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
@@ -186,6 +188,7 @@ void CheckStillTheFileRead(TFileSystemOps& p_Ops, const std::wstring& p_strPath,
         LastWriteTime(m_Info) != p_Original.g_intModifiedNs) {
         ThrowChanged();
     }
+    return m_Info.nNumberOfLinks;
 }
 
 // Throws unless the file is still the one read and may be written.
@@ -200,9 +203,12 @@ void CheckWritable(TFileSystemOps& p_Ops, const std::wstring& p_strPath,
         }
         ThrowCannotCreate(p_strDisplayPath, static_cast<int>(m_intError));
     }
-    CheckStillTheFileRead(p_Ops, p_strPath, p_Original);
+    const DWORD m_intLinks = CheckStillTheFileRead(p_Ops, p_strPath, p_Original);
     if ((m_intAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
         ThrowCannotCreate(p_strDisplayPath, ERROR_ACCESS_DENIED);
+    }
+    if (m_intLinks > 1) {
+        throw TEngineError(kFileHasHardLinksMessage);
     }
     // Opening for writing without truncation finds denied access and files in use.
     const HANDLE m_intTrial = p_Ops.CreateFileW(
@@ -369,6 +375,9 @@ void CheckWritable(const TRewriteState& p_State, const std::string& p_strName,
     if ((p_Current.st_mode & 0222) == 0) {
         ThrowCannotCreate(p_strDisplayPath, EACCES);
     }
+    if (p_Current.st_nlink > 1) {
+        throw TEngineError(kFileHasHardLinksMessage);
+    }
     const int m_intTrialFd =
         p_State.g_Ops.OpenAt(p_State.g_intDirFd, p_strName.c_str(),
                              O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
@@ -511,6 +520,76 @@ void CopyOwnerAndMode(TRewriteState& p_State, const struct stat& p_Current) {
     }
 }
 
+// An attribute outside the user's namespace (security.*, system.posix_acl_*, trusted.*) may be
+// beyond what this user, the security module or the file system allows to set; the file is
+// rewritten without it rather than not at all.
+bool MayGoWithout(const char* p_strName, int p_intError) {
+    return std::strncmp(p_strName, "user.", 5) != 0 &&
+           (p_intError == EPERM || p_intError == ENOTSUP || p_intError == EACCES);
+}
+
+// Reads a list or a value whose size is asked first; ERANGE means it grew in between.
+template <typename TRead> bool ReadSized(std::string& p_strValue, const TRead& p_doRead) {
+    for (int m_intAttempt = 0; m_intAttempt < kTemporaryNameAttempts; ++m_intAttempt) {
+        const ssize_t m_intSize = p_doRead(nullptr, 0);
+        if (m_intSize < 0) {
+            return false;
+        }
+        p_strValue.resize(static_cast<std::size_t>(m_intSize));
+        const ssize_t m_intGot =
+            m_intSize == 0 ? 0 : p_doRead(p_strValue.data(), p_strValue.size());
+        if (m_intGot >= 0) {
+            p_strValue.resize(static_cast<std::size_t>(m_intGot));
+            return true;
+        }
+        if (errno != ERANGE) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// Gives the temporary file the extended attributes of the file read (access control lists and
+// security labels among them). After the owner and the writes, which clear file capabilities.
+void CopyExtendedAttributes(TRewriteState& p_State) {
+    TFileSystemOps& m_Ops = p_State.g_Ops;
+    const int m_intFromFd = p_State.g_intReadFd;
+    std::string m_strNames;
+    if (!ReadSized(m_strNames, [&](char* p_Buffer, std::size_t p_intSize) {
+            return m_Ops.Flistxattr(m_intFromFd, p_Buffer, p_intSize);
+        })) {
+        if (errno == ENOTSUP) {
+            return; // the file system keeps none
+        }
+        ThrowSystemError(errno);
+    }
+    std::string m_strValue;
+    std::size_t m_intAt = 0;
+    while (m_intAt < m_strNames.size()) {
+        // Names end with a zero byte each.
+        const std::string m_strName(
+            m_strNames.c_str() + m_intAt,
+            ::strnlen(m_strNames.c_str() + m_intAt, m_strNames.size() - m_intAt));
+        m_intAt += m_strName.size() + 1;
+        if (m_strName.empty()) {
+            continue;
+        }
+        if (!ReadSized(m_strValue, [&](char* p_Buffer, std::size_t p_intSize) {
+                return m_Ops.Fgetxattr(m_intFromFd, m_strName.c_str(), p_Buffer, p_intSize);
+            })) {
+            if (errno == ENODATA || MayGoWithout(m_strName.c_str(), errno)) {
+                continue; // removed since the list was read, or not ours to see
+            }
+            ThrowSystemError(errno);
+        }
+        if (m_Ops.Fsetxattr(p_State.g_intTempFd, m_strName.c_str(), m_strValue.data(),
+                            m_strValue.size(), 0) != 0 &&
+            !MayGoWithout(m_strName.c_str(), errno)) {
+            ThrowSystemError(errno);
+        }
+    }
+}
+
 void SyncAndCloseTemporaryFile(TRewriteState& p_State) {
     // Errors of delayed writes (quota, network file systems) surface only here.
     if (p_State.g_Ops.FdataSync(p_State.g_intTempFd) != 0 && errno != EINVAL) {
@@ -604,6 +683,7 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
     CreateTemporaryFile(m_State, p_strDisplayPath);
     WriteNewContent(m_State, p_strBytes);
     CopyOwnerAndMode(m_State, m_Current);
+    CopyExtendedAttributes(m_State);
     SyncAndCloseTemporaryFile(m_State);
 
     ReplaceTheFile(m_State, m_strName, p_Original);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvane::test {
@@ -40,6 +41,10 @@ public:
     static constexpr const char* kSetLease = "fcntl-setlease";
     static constexpr const char* kSetOwner = "fcntl-setown";
     static constexpr const char* kGetLease = "fcntl-getlease";
+    static constexpr const char* kListXattr = "flistxattr";
+    static constexpr const char* kGetXattr = "fgetxattr";
+    static constexpr const char* kSetUserXattr = "fsetxattr-user";   // user.*
+    static constexpr const char* kSetOtherXattr = "fsetxattr-other"; // any other namespace
 
     std::vector<std::string> g_arrCalls; // kinds, in call order
     int g_intFailAt = 0;                 // 1-based index into g_arrCalls; 0: nothing fails
@@ -175,6 +180,25 @@ public:
                    ? -1
                    : TFileSystemOps::RenameAt2(p_intOldDirFd, p_strOldPath, p_intNewDirFd,
                                                p_strNewPath, p_intFlags);
+    }
+
+    ssize_t Flistxattr(int p_intFd, char* p_Buffer, std::size_t p_intSize) override {
+        return Fails(kListXattr) ? -1 : TFileSystemOps::Flistxattr(p_intFd, p_Buffer, p_intSize);
+    }
+
+    ssize_t Fgetxattr(int p_intFd, const char* p_strName, void* p_Buffer,
+                      std::size_t p_intSize) override {
+        return Fails(kGetXattr)
+                   ? -1
+                   : TFileSystemOps::Fgetxattr(p_intFd, p_strName, p_Buffer, p_intSize);
+    }
+
+    int Fsetxattr(int p_intFd, const char* p_strName, const void* p_Value, std::size_t p_intSize,
+                  int p_intFlags) override {
+        const bool m_IsUser = std::string_view(p_strName).starts_with("user.");
+        return Fails(m_IsUser ? kSetUserXattr : kSetOtherXattr)
+                   ? -1
+                   : TFileSystemOps::Fsetxattr(p_intFd, p_strName, p_Value, p_intSize, p_intFlags);
     }
 
     uid_t GetEffectiveUserId() override {

@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -82,6 +83,9 @@ std::optional<std::string> ExpectedReason(const std::string& p_strKind, int p_in
          (p_intErrno == EACCES || p_intErrno == EPERM || p_intErrno == EINVAL))) {
         return std::nullopt; // no lease, or no signal: the checks still stand
     }
+    if (p_strKind == TFaultFs::kListXattr && p_intErrno == ENOTSUP) {
+        return std::nullopt; // the file system keeps no attributes
+    }
     if (p_strKind == TFaultFs::kRenameAt2 && p_intErrno == EINVAL) {
         return std::nullopt; // no exchange on this file system: a plain rename
     }
@@ -149,14 +153,15 @@ protected:
 
 TEST_F(SafeRewriteFaults, OneRewriteMakesTheseCallsInThisOrder) {
     const std::vector<std::string> m_arrExpected = {
-        TFaultFs::kOpenFolder, TFaultFs::kFstatAt,   TFaultFs::kOpenTrial,
-        TFaultFs::kCloseTrial, TFaultFs::kOpenRead,  TFaultFs::kSetLeaseSignal,
-        TFaultFs::kSetLease,   TFaultFs::kSetOwner,  TFaultFs::kFstat,
-        TFaultFs::kOpenTemp,   TFaultFs::kFallocate, TFaultFs::kWrite,
-        TFaultFs::kFchown,     TFaultFs::kFchmod,    TFaultFs::kFdataSync,
-        TFaultFs::kCloseTemp,  TFaultFs::kGetLease,  TFaultFs::kFstatAt,
-        TFaultFs::kRenameAt2,  TFaultFs::kFstatAt,   TFaultFs::kGetLease,
-        TFaultFs::kUnlinkAt,   TFaultFs::kCloseRead, TFaultFs::kCloseFolder,
+        TFaultFs::kOpenFolder,  TFaultFs::kFstatAt,   TFaultFs::kOpenTrial,
+        TFaultFs::kCloseTrial,  TFaultFs::kOpenRead,  TFaultFs::kSetLeaseSignal,
+        TFaultFs::kSetLease,    TFaultFs::kSetOwner,  TFaultFs::kFstat,
+        TFaultFs::kOpenTemp,    TFaultFs::kFallocate, TFaultFs::kWrite,
+        TFaultFs::kFchown,      TFaultFs::kFchmod,    TFaultFs::kListXattr,
+        TFaultFs::kFdataSync,   TFaultFs::kCloseTemp, TFaultFs::kGetLease,
+        TFaultFs::kFstatAt,     TFaultFs::kRenameAt2, TFaultFs::kFstatAt,
+        TFaultFs::kGetLease,    TFaultFs::kUnlinkAt,  TFaultFs::kCloseRead,
+        TFaultFs::kCloseFolder,
     };
     EXPECT_EQ(CallsOfOneRewrite(), m_arrExpected);
 }
@@ -456,6 +461,69 @@ TEST_F(SafeRewriteFaults, LeasesAndExchangesThatTheSystemRefuses) {
         }
         EXPECT_EQ(m_Fs.CountOf(TFaultFs::kRenameAt), m_Case.m_intRenames);
         EXPECT_EQ(m_Fs.CountOf(TFaultFs::kOpenRead), m_Fs.CountOf(TFaultFs::kCloseRead));
+        EXPECT_TRUE(TemporaryFilesIn(m_Path.parent_path()).empty());
+    }
+}
+
+// Copying the extended attributes, each of its calls refused: the user's own attributes must come
+// along or the file fails; others may be left out where the system does not let them be set.
+TEST_F(SafeRewriteFaults, ExtendedAttributesThatCannotBeCopied) {
+    const auto m_Probe = FreshFile();
+    if (setxattr(m_Probe.c_str(), "user.morvane", "u", 1, 0) != 0 ||
+        setxattr(m_Probe.c_str(), "security.morvane", "s", 1, 0) != 0) {
+        GTEST_SKIP() << "needs user and security attributes on the test file system";
+    }
+    const struct {
+        const char* m_strKind;
+        int m_intErrno;
+        int m_intOccurrence;     // 0: every such call
+        const char* m_strReason; // "": replaced
+        bool m_IsUserAttributeKept;
+    } m_arrCases[] = {
+        {TFaultFs::kListXattr, EIO, 0, "Input/output error", true},
+        {TFaultFs::kListXattr, ENOTSUP, 0, "", false},
+        {TFaultFs::kGetXattr, ENODATA, 0, "", false},
+        {TFaultFs::kGetXattr, EIO, 0, "Input/output error", true},
+        {TFaultFs::kGetXattr, ERANGE, 2, "", true}, // the value grew: asked again
+        {TFaultFs::kSetUserXattr, EPERM, 0, "Operation not permitted", true},
+        {TFaultFs::kSetUserXattr, ENOSPC, 0, "No space left on device", true},
+        {TFaultFs::kSetOtherXattr, EPERM, 0, "", true},
+        {TFaultFs::kSetOtherXattr, ENOTSUP, 0, "", true},
+        {TFaultFs::kSetOtherXattr, EACCES, 0, "", true},
+        {TFaultFs::kSetOtherXattr, EIO, 0, "Input/output error", true},
+    };
+    for (const auto& m_Case : m_arrCases) {
+        SCOPED_TRACE(std::string(m_Case.m_strKind) + " fails with " +
+                     SystemText(m_Case.m_intErrno));
+        const auto m_Path = FreshFile();
+        ASSERT_EQ(setxattr(m_Path.c_str(), "user.morvane", "u", 1, 0), 0);
+        ASSERT_EQ(setxattr(m_Path.c_str(), "security.morvane", "s", 1, 0), 0);
+        const ino_t m_intOldInode = LinkStat(m_Path).st_ino;
+        const TFileIdentity m_Identity = IdentityAfterReading(m_Path);
+        TFaultFs m_Fs;
+        if (m_Case.m_intOccurrence == 0) {
+            m_Fs.g_arrAlwaysFailing[m_Case.m_strKind] = m_Case.m_intErrno;
+        } else {
+            m_Fs.g_doBeforeCall = [&](const std::string& p_strKind, int p_intIndex) {
+                if (p_strKind == m_Case.m_strKind &&
+                    m_Fs.CountOf(p_strKind) == m_Case.m_intOccurrence) {
+                    m_Fs.g_intFailAt = p_intIndex;
+                    m_Fs.g_intFailErrno = m_Case.m_intErrno;
+                }
+            };
+        }
+        {
+            TScopedFileSystemOps m_Scope(m_Fs);
+            EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), m_Case.m_strReason);
+        }
+        if (*m_Case.m_strReason != '\0') {
+            ExpectUnchanged(m_Path, m_intOldInode);
+        } else {
+            EXPECT_EQ(TTempTree::ReadBytes(m_Path), kNewBytes);
+        }
+        char m_chrValue = 0;
+        EXPECT_EQ(getxattr(m_Path.c_str(), "user.morvane", &m_chrValue, 1) == 1,
+                  m_Case.m_IsUserAttributeKept);
         EXPECT_TRUE(TemporaryFilesIn(m_Path.parent_path()).empty());
     }
 }

@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +20,8 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace morvane {
 namespace {
@@ -123,17 +126,60 @@ TEST(SafeRewrite, TheFailureReasonNamesTheFileAsTheUserSeesIt) {
               "Cannot create file \"D:\\数据\\a.txt\". Permission denied");
 }
 
-TEST(SafeRewrite, OtherHardLinksKeepTheOldContent) {
+// A new file under one name would leave the other names with the old content.
+TEST(SafeRewrite, AFileWithMoreThanOneHardLinkIsLeftAlone) {
     TTempTree m_Tree;
     const auto m_Path = m_Tree.WriteFile("a.txt", kOldBytes);
     const auto m_Other = m_Tree.Path("b.txt");
     ASSERT_EQ(link(m_Path.c_str(), m_Other.c_str()), 0);
+    const ino_t m_intInode = LinkStat(m_Path).st_ino;
+
+    EXPECT_EQ(RewriteOutcome(m_Path, "new"), kFileHasHardLinksMessage);
+
+    for (const auto& m_Name : {m_Path, m_Other}) {
+        EXPECT_EQ(TTempTree::ReadBytes(m_Name), kOldBytes);
+        EXPECT_EQ(LinkStat(m_Name).st_ino, m_intInode);
+        EXPECT_EQ(LinkStat(m_Name).st_nlink, 2u);
+    }
+    EXPECT_TRUE(TemporaryFilesIn(m_Tree.Root()).empty());
+}
+
+// Extended attributes: the user's own always, a security label where this user may set one.
+TEST(SafeRewrite, KeepsTheExtendedAttributes) {
+    TTempTree m_Tree;
+    const auto m_Path = m_Tree.WriteFile("a.txt", kOldBytes);
+    const std::string m_strBinary("\0\x01\xff value", 9);
+    const struct {
+        const char* m_strName;
+        std::string m_strValue;
+    } m_arrAttributes[] = {
+        {"user.morvane.text", "some text"},
+        {"user.morvane.binary", m_strBinary},
+        {"user.morvane.empty", ""},
+        {"security.morvane", "label"},
+    };
+    std::vector<std::pair<std::string, std::string>> m_arrSet;
+    for (const auto& m_Attribute : m_arrAttributes) {
+        if (setxattr(m_Path.c_str(), m_Attribute.m_strName, m_Attribute.m_strValue.data(),
+                     m_Attribute.m_strValue.size(), 0) == 0) {
+            m_arrSet.emplace_back(m_Attribute.m_strName, m_Attribute.m_strValue);
+        }
+    }
+    if (m_arrSet.empty()) {
+        GTEST_SKIP() << "this file system keeps no extended attributes for this user";
+    }
 
     EXPECT_EQ(RewriteOutcome(m_Path, "new"), "");
 
     EXPECT_EQ(TTempTree::ReadBytes(m_Path), "new");
-    EXPECT_EQ(TTempTree::ReadBytes(m_Other), kOldBytes);
-    EXPECT_EQ(LinkStat(m_Other).st_nlink, 1u);
+    for (const auto& [m_strName, m_strValue] : m_arrSet) {
+        char m_arrValue[64] = {};
+        const ssize_t m_intSize =
+            getxattr(m_Path.c_str(), m_strName.c_str(), m_arrValue, sizeof m_arrValue);
+        ASSERT_GE(m_intSize, 0) << m_strName;
+        EXPECT_EQ(std::string(m_arrValue, static_cast<std::size_t>(m_intSize)), m_strValue)
+            << m_strName;
+    }
 }
 
 TEST(SafeRewrite, ASymbolicLinkIsNeverFollowed) {

@@ -148,6 +148,15 @@ protected:
         EXPECT_EQ(LinkStat(p_Path).st_ino, p_intInode);
     }
 
+    void ExpectReplacedOrUnchanged(const std::filesystem::path& p_Path, ino_t p_intInode,
+                                   bool p_IsReplaced) {
+        if (p_IsReplaced) {
+            EXPECT_EQ(TTempTree::ReadBytes(p_Path), kNewBytes);
+        } else {
+            ExpectUnchanged(p_Path, p_intInode);
+        }
+    }
+
     TTempTree g_Tree;
 };
 
@@ -454,11 +463,7 @@ TEST_F(SafeRewriteFaults, LeasesAndExchangesThatTheSystemRefuses) {
             TScopedFileSystemOps m_Scope(m_Fs);
             EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), m_Case.m_strReason);
         }
-        if (*m_Case.m_strReason != '\0') {
-            ExpectUnchanged(m_Path, m_intOldInode);
-        } else {
-            EXPECT_EQ(TTempTree::ReadBytes(m_Path), kNewBytes);
-        }
+        ExpectReplacedOrUnchanged(m_Path, m_intOldInode, *m_Case.m_strReason == '\0');
         EXPECT_EQ(m_Fs.CountOf(TFaultFs::kRenameAt), m_Case.m_intRenames);
         EXPECT_EQ(m_Fs.CountOf(TFaultFs::kOpenRead), m_Fs.CountOf(TFaultFs::kCloseRead));
         EXPECT_TRUE(TemporaryFilesIn(m_Path.parent_path()).empty());
@@ -516,11 +521,7 @@ TEST_F(SafeRewriteFaults, ExtendedAttributesThatCannotBeCopied) {
             TScopedFileSystemOps m_Scope(m_Fs);
             EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), m_Case.m_strReason);
         }
-        if (*m_Case.m_strReason != '\0') {
-            ExpectUnchanged(m_Path, m_intOldInode);
-        } else {
-            EXPECT_EQ(TTempTree::ReadBytes(m_Path), kNewBytes);
-        }
+        ExpectReplacedOrUnchanged(m_Path, m_intOldInode, *m_Case.m_strReason == '\0');
         char m_chrValue = 0;
         EXPECT_EQ(getxattr(m_Path.c_str(), "user.morvane", &m_chrValue, 1) == 1,
                   m_Case.m_IsUserAttributeKept);

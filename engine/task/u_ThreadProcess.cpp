@@ -232,8 +232,7 @@ bool TThreadProcess::ProcessDirectoryEntry(
         std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
         // A forced code out of range reads no file at all.
         const bool m_IsReadable =
-            g_intEncoding == kEncodingAuto ||
-            (g_intEncoding >= kEncodingAnsi && g_intEncoding <= kEncodingUtf16LE);
+            g_intEncoding == kEncodingAuto || IsProcessedEncoding(g_intEncoding);
         if (m_IsReadable && PassesExtensionFilter(m_strName, g_strExtension)) {
             m_Job = std::make_shared<TReadJob>();
             m_Job->g_Folder = p_Listing;

@@ -27,15 +27,30 @@ struct TChildResult {
 
 class TChildProcess {
 public:
-    TChildProcess(const std::string& p_strProgram, const std::vector<std::string>& p_arrArguments) {
+    // p_strStdin, when given, is all the child reads on stdin (at most a pipe's capacity);
+    // otherwise stdin is /dev/null.
+    TChildProcess(const std::string& p_strProgram, const std::vector<std::string>& p_arrArguments,
+                  const std::string* p_strStdin = nullptr) {
         int m_arrOut[2];
         int m_arrErr[2];
-        if (pipe(m_arrOut) == -1 || pipe(m_arrErr) == -1) {
+        int m_arrIn[2] = {-1, -1};
+        if (pipe(m_arrOut) == -1 || pipe(m_arrErr) == -1 ||
+            (p_strStdin != nullptr && pipe(m_arrIn) == -1)) {
             throw std::runtime_error("pipe failed");
         }
         posix_spawn_file_actions_t m_Actions;
         posix_spawn_file_actions_init(&m_Actions);
-        posix_spawn_file_actions_addopen(&m_Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        if (p_strStdin != nullptr) {
+            if (write(m_arrIn[1], p_strStdin->data(), p_strStdin->size()) !=
+                static_cast<ssize_t>(p_strStdin->size())) {
+                throw std::runtime_error("stdin too large for the pipe");
+            }
+            close(m_arrIn[1]);
+            posix_spawn_file_actions_adddup2(&m_Actions, m_arrIn[0], STDIN_FILENO);
+            posix_spawn_file_actions_addclose(&m_Actions, m_arrIn[0]);
+        } else {
+            posix_spawn_file_actions_addopen(&m_Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        }
         posix_spawn_file_actions_adddup2(&m_Actions, m_arrOut[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&m_Actions, m_arrErr[1], STDERR_FILENO);
         posix_spawn_file_actions_addclose(&m_Actions, m_arrOut[0]);
@@ -65,6 +80,9 @@ public:
         posix_spawnattr_destroy(&m_Attributes);
         close(m_arrOut[1]);
         close(m_arrErr[1]);
+        if (m_arrIn[0] >= 0) {
+            close(m_arrIn[0]);
+        }
         g_intOutFd = m_arrOut[0];
         g_intErrFd = m_arrErr[0];
         if (m_intError != 0) {
@@ -157,8 +175,9 @@ private:
 
 // Runs the program to its end.
 inline TChildResult RunChild(const std::string& p_strProgram,
-                             const std::vector<std::string>& p_arrArguments) {
-    TChildProcess m_Child(p_strProgram, p_arrArguments);
+                             const std::vector<std::string>& p_arrArguments,
+                             const std::string* p_strStdin = nullptr) {
+    TChildProcess m_Child(p_strProgram, p_arrArguments, p_strStdin);
     return m_Child.Finish();
 }
 

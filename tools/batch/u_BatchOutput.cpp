@@ -38,12 +38,15 @@ bool TBatchOutput::WriteAll(int p_intFd, std::string_view p_strBytes) {
 }
 
 void TBatchOutput::WriteRecordLine(std::u16string_view p_strLine) {
+    WriteRecord(Utf16ToUtf8(p_strLine) + '\n');
+}
+
+void TBatchOutput::WriteRecord(std::string_view p_strBytes) {
     std::lock_guard m_Lock(g_Lock);
     if (g_IsStdoutBroken.load()) {
         return;
     }
-    g_strBuffer += Utf16ToUtf8(p_strLine);
-    g_strBuffer += '\n';
+    g_strBuffer += p_strBytes;
     // On a terminal the user watches the lines come; into a pipe or a file they go in blocks.
     if (g_IsStdoutTerminal) {
         ClearProgressLocked();

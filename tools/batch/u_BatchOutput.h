@@ -21,6 +21,8 @@ public:
 
     // One record line; p_strLine without its line break (an LF is added).
     void WriteRecordLine(std::u16string_view p_strLine);
+    // One record as its bytes for stdout, terminator included.
+    void WriteRecord(std::string_view p_strBytes);
     // Other text for stdout (UTF-8, breaks included), buffered like the record lines.
     void WriteText(std::string_view p_strText);
     // Writes out what stdout still buffers.

@@ -4,6 +4,7 @@
 #include "task/u_TaskRunner.h"
 #include "text/u_AnsiCodePage.h"
 #include "text/u_TextConvert.h"
+#include "u_BatchRecordFormat.h"
 #include "u_BatchStopSignal.h"
 
 #include <cerrno>
@@ -82,10 +83,11 @@ void TBatchRunner::WaitForStopRequest() {
     g_StopRequested.wait(m_Lock, [this] { return g_IsStopRequested; });
 }
 
-void TBatchRunner::OnRecord(const std::u16string& p_strLogLine) {
+void TBatchRunner::OnRecord(const TProcessRecord& p_Record) {
     const std::int32_t m_intRecordNumber = g_intRecordCount.fetch_add(1) + 1;
     if (!g_Options.g_IsQuiet) {
-        g_Output.WriteRecordLine(p_strLogLine);
+        g_Output.WriteRecord(TBatchRecordFormat::Format(g_Options.g_RecordFormat,
+                                                        g_Options.g_Task.g_intMode, p_Record));
     }
     if (g_doAfterRecordProcedure) {
         g_Output.Flush();
@@ -113,8 +115,8 @@ void TBatchRunner::WireTask(int p_intEndedFd) {
                                                          std::int32_t, std::int32_t) {
         g_pgrProgress.SetRecordCount(p_intRecordCount);
     };
-    m_Task.g_doProcessRecordCallBackProcedure = [this](const std::u16string& p_strLogLine) {
-        OnRecord(p_strLogLine);
+    m_Task.g_doProcessRecordCallBackProcedure = [this](const TProcessRecord& p_Record) {
+        OnRecord(p_Record);
     };
     // What the result window does on completion, less the message box: the summary is printed
     // by the main thread once the workers are joined, after the last record line.

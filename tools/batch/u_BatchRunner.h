@@ -21,6 +21,7 @@ namespace morvane {
 
 class TBatchStopSignal;
 class TTaskRunner;
+struct TProcessRecord;
 
 // Exit statuses of morvane-batch.
 inline constexpr int kBatchExitDone = 0;
@@ -59,7 +60,7 @@ private:
     // The task's controls and callbacks; p_intEndedFd hears of the end of the processing.
     void WireTask(int p_intEndedFd);
     void RequestStop();
-    void OnRecord(const std::u16string& p_strLogLine);
+    void OnRecord(const TProcessRecord& p_Record);
     void WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal);
     int Report();
 

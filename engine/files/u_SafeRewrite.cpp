@@ -2,6 +2,7 @@
 
 #include "core/u_Types.h"
 #include "files/u_FileSystemOps.h"
+#include "files/u_TemporaryFiles.h"
 #include "text/u_TextConvert.h"
 
 #include <algorithm>
@@ -268,6 +269,7 @@ public:
         if (!g_strTempName.empty()) {
             g_Ops.UnlinkAt(g_intDirFd, g_strTempName.c_str(), 0);
         }
+        TTemporaryFiles::Process().Forget(g_intTempSlot);
         if (g_intDirFd >= 0) {
             // Nothing is written through the folder's descriptor.
             g_Ops.Close(g_intDirFd);
@@ -280,6 +282,7 @@ public:
     int g_intDirFd = -1;
     int g_intTempFd = -1;
     std::string g_strTempName; // empty once renamed, or before it exists
+    int g_intTempSlot = -1;    // its entry in TTemporaryFiles::Process()
 };
 
 // Fills p_Current, or throws when the name no longer leads to the file that was read: a rename
@@ -341,9 +344,14 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
 
     for (int m_intAttempt = 0; m_intAttempt < kTemporaryNameAttempts; ++m_intAttempt) {
         std::string m_strTempName = TemporaryFileName();
-        const int m_intFd =
-            m_Ops.OpenAt(m_State.g_intDirFd, m_strTempName.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+        const int m_intFd = TTemporaryFiles::Process().CreateAt(
+            m_State.g_intDirFd, m_strTempName.c_str(),
+            [&] {
+                return m_Ops.OpenAt(m_State.g_intDirFd, m_strTempName.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                                    0600);
+            },
+            m_State.g_intTempSlot);
         if (m_intFd >= 0) {
             m_State.g_intTempFd = m_intFd;
             m_State.g_strTempName = std::move(m_strTempName);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
@@ -27,16 +28,22 @@ TEST(BatchRunner, ExitStatusWeighsErrorOverStopOverFailures) {
         bool g_IsError;
         bool g_IsStoped;
         std::int32_t g_intFailures;
+        int g_intSignal;
         int g_intExitCode;
     };
     const TCase m_arrCases[] = {
-        {false, false, 0, 0},  {false, false, 1, 1}, {false, false, 7, 1}, {false, true, 0, 130},
-        {false, true, 3, 130}, {true, false, 0, 3},  {true, true, 2, 3},
+        {false, false, 0, 0, 0},        {false, false, 1, 0, 1},
+        {false, false, 7, 0, 1},        {false, true, 0, 0, 130},
+        {false, true, 3, 0, 130},       {false, true, 0, SIGINT, 130},
+        {false, true, 2, SIGTERM, 143}, {false, true, 0, SIGHUP, 129},
+        {false, false, 0, SIGTERM, 0},  {true, false, 0, 0, 3},
+        {true, true, 2, SIGTERM, 3},
     };
     for (const TCase& m_Case : m_arrCases) {
-        EXPECT_EQ(TBatchRunner::ExitCode(m_Case.g_IsError, m_Case.g_IsStoped, m_Case.g_intFailures),
+        EXPECT_EQ(TBatchRunner::ExitCode(m_Case.g_IsError, m_Case.g_IsStoped, m_Case.g_intFailures,
+                                         m_Case.g_intSignal),
                   m_Case.g_intExitCode)
-            << m_Case.g_IsError << m_Case.g_IsStoped << m_Case.g_intFailures;
+            << m_Case.g_IsError << m_Case.g_IsStoped << m_Case.g_intFailures << m_Case.g_intSignal;
     }
 }
 

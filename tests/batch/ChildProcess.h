@@ -56,14 +56,16 @@ public:
         posix_spawn_file_actions_addclose(&m_Actions, m_arrOut[0]);
         posix_spawn_file_actions_addclose(&m_Actions, m_arrErr[0]);
 
-        // The child starts with SIGINT at its default and unblocked, whatever the test runner
-        // was started with, as it would from an interactive shell.
+        // The child starts with the stop signals at their defaults and unblocked, whatever the test
+        // runner was started with, as it would from an interactive shell.
         posix_spawnattr_t m_Attributes;
         posix_spawnattr_init(&m_Attributes);
         sigset_t m_Signals;
         sigemptyset(&m_Signals);
         posix_spawnattr_setsigmask(&m_Attributes, &m_Signals);
         sigaddset(&m_Signals, SIGINT);
+        sigaddset(&m_Signals, SIGTERM);
+        sigaddset(&m_Signals, SIGHUP);
         sigaddset(&m_Signals, SIGPIPE);
         posix_spawnattr_setsigdefault(&m_Attributes, &m_Signals);
         posix_spawnattr_setflags(&m_Attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -109,6 +111,16 @@ public:
         while (g_Result.g_strStdout.find(p_strText) == std::string::npos) {
             if (g_intOutFd < 0 || !ReadSome()) {
                 return g_Result.g_strStdout.find(p_strText) != std::string::npos;
+            }
+        }
+        return true;
+    }
+
+    // The same for stderr: reads both pipes until stderr holds p_strText or has ended.
+    bool ReadUntilStderrContains(std::string_view p_strText) {
+        while (g_Result.g_strStderr.find(p_strText) == std::string::npos) {
+            if (g_intErrFd < 0 || !ReadSome()) {
+                return g_Result.g_strStderr.find(p_strText) != std::string::npos;
             }
         }
         return true;

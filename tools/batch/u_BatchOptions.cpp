@@ -507,9 +507,11 @@ std::string BatchUsageText() {
            "  -V, --version                 the program's version\n"
            "\n"
            "Each record's log line goes to stdout as it is made; the summary and the task log\n"
-           "folder go to stderr. Ctrl-C stops the task after the current file.\n"
+           "folder go to stderr. Ctrl-C, SIGTERM or SIGHUP stops the task once the files\n"
+           "begun are finished; a second one ends it at once.\n"
            "Exit status: 0 done, 1 done with failed files, 2 usage or check failed,\n"
-           "3 ended by an error, 130 stopped.\n";
+           "3 ended by an error, 128 + the signal's number stopped (130 Ctrl-C, 143 SIGTERM,\n"
+           "129 SIGHUP).\n";
 }
 
 } // namespace morvane

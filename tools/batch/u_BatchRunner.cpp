@@ -19,7 +19,7 @@ namespace morvane {
 
 namespace {
 
-// The result window's answer to a close while the task is stopping; here, to every Ctrl-C.
+// The result window's answer to a close while the task is stopping; here, to the stop signal.
 constexpr const char* kStoppingMessage = "任务正在停止，请稍候...";
 
 // The pipe through which the processing thread tells the main thread that it has ended.
@@ -52,12 +52,13 @@ TBatchRunner::TBatchRunner(TBatchOptions p_Options, TBatchOutput& p_Output)
 
 TBatchRunner::~TBatchRunner() = default;
 
-int TBatchRunner::ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount) {
+int TBatchRunner::ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount,
+                           int p_intStopSignal) {
     if (p_IsError) {
         return kBatchExitError;
     }
     if (p_IsStoped) {
-        return kBatchExitStopped;
+        return p_intStopSignal > 0 ? kBatchExitSignalBase + p_intStopSignal : kBatchExitStopped;
     }
     return p_intFailureCount > 0 ? kBatchExitFailures : kBatchExitDone;
 }
@@ -148,11 +149,11 @@ int TBatchRunner::Run(TBatchStopSignal* p_StopSignal) {
     WaitForTaskEnd(m_EndedPipe.g_intReadFd, p_StopSignal);
     g_TaskRunner->WaitFor();
     g_TaskRunner->SettleEnd();
-    return Report();
+    return Report(p_StopSignal != nullptr ? TBatchStopSignal::FirstSignal() : 0);
 }
 
-// The part of the user-interface thread: wait for the processing thread's end, turning each
-// Ctrl-C into a stop request meanwhile.
+// The part of the user-interface thread: wait for the processing thread's end, turning a stop
+// signal into a stop request meanwhile.
 void TBatchRunner::WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal) {
     const int m_intStopFd = p_StopSignal != nullptr ? p_StopSignal->ReadFd() : -1;
     pollfd m_arrWait[2] = {{p_intEndedFd, POLLIN, 0}, {m_intStopFd, POLLIN, 0}};
@@ -175,7 +176,7 @@ void TBatchRunner::WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSign
 }
 
 // The summary as the result window's message shows it, after the last record line.
-int TBatchRunner::Report() {
+int TBatchRunner::Report(int p_intStopSignal) {
     const TTaskSummaryInput m_Summary = g_TaskRunner->SummaryInput(u'.');
     g_Output.ClearProgress();
     g_Output.Flush();
@@ -186,7 +187,7 @@ int TBatchRunner::Report() {
     g_Output.WriteMessage(TBatchOutput::MessageText(BuildTaskSummary(m_Summary)));
     g_Output.WriteMessage(Utf16ToUtf8(g_TaskRunner->TaskLogsDirectory()));
     return ExitCode(!m_Summary.g_strErrorMessage.empty(), m_Summary.g_IsStoped,
-                    m_Summary.g_intReplaceFailureFileCount);
+                    m_Summary.g_intReplaceFailureFileCount, p_intStopSignal);
 }
 
 } // namespace morvane

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,7 +29,10 @@ inline constexpr int kBatchExitDone = 0;
 inline constexpr int kBatchExitFailures = 1;
 inline constexpr int kBatchExitUsage = 2;
 inline constexpr int kBatchExitError = 3;
-inline constexpr int kBatchExitStopped = 130;
+// A stop by a signal exits with 128 + its number (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP), as a shell
+// reports a program that the signal ended.
+inline constexpr int kBatchExitSignalBase = 128;
+inline constexpr int kBatchExitStopped = kBatchExitSignalBase + SIGINT; // also a stop by no signal
 
 class TBatchRunner {
 public:
@@ -52,8 +56,9 @@ public:
     const std::u16string& TaskLogsDirectory() const;
 
     // The exit status for a task that ended as given: an error outweighs a stop, a stop
-    // outweighs failed files.
-    static int ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount);
+    // outweighs failed files. p_intStopSignal: the signal that asked for the stop, 0 for none.
+    static int ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount,
+                        int p_intStopSignal = 0);
 
 private:
     bool SelectAnsiCodePage();
@@ -62,7 +67,7 @@ private:
     void RequestStop();
     void OnRecord(const TProcessRecord& p_Record);
     void WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal);
-    int Report();
+    int Report(int p_intStopSignal);
 
     const TBatchOptions g_Options;
     TBatchOutput& g_Output;

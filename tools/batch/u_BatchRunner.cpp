@@ -91,7 +91,6 @@ void TBatchRunner::OnRecord(const TProcessRecord& p_Record) {
                                                         g_Options.g_Task.g_intMode, p_Record));
     }
     if (g_doAfterRecordProcedure) {
-        g_Output.Flush();
         g_doAfterRecordProcedure(m_intRecordNumber);
     }
 }
@@ -158,7 +157,9 @@ void TBatchRunner::WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSign
     const int m_intStopFd = p_StopSignal != nullptr ? p_StopSignal->ReadFd() : -1;
     pollfd m_arrWait[2] = {{p_intEndedFd, POLLIN, 0}, {m_intStopFd, POLLIN, 0}};
     for (;;) {
-        const int m_intReady = poll(m_arrWait, m_intStopFd >= 0 ? 2 : 1, -1);
+        // Woken in time to write out buffered records, however long a file takes.
+        const int m_intReady = poll(m_arrWait, m_intStopFd >= 0 ? 2 : 1, g_Output.FlushDelayMs());
+        g_Output.FlushIfDue();
         if (m_intReady < 0) {
             if (errno == EINTR) {
                 continue;

@@ -48,8 +48,9 @@ public:
     // Blocks the calling thread until a stop has been requested (for the hook below).
     void WaitForStopRequest();
 
-    // Called on the processing thread after each record line, stdout flushed, with the record's
-    // sequence number. Lets a test hold the task at a known record.
+    // Called on the processing thread after each record line, with the record's sequence number.
+    // The line may still be buffered; the main thread writes it out within kFlushInterval. Lets a
+    // test hold the task at a known record.
     std::function<void(std::int32_t p_intRecordNumber)> g_doAfterRecordProcedure;
 
     // The task log folder, once Run has created it; also on the processing thread.

@@ -1,6 +1,7 @@
 // morvane-batch-fake: morvane-batch with a hook at the first record or the first write, for the
 // process tests.
-//   morvane-batch-fake hold-until-stop ARGS...      after record 1 (already on stdout) the task
+//   morvane-batch-fake hold-until-stop ARGS...      after record 1 (on stdout within 100 ms) the
+//   task
 //                                                   waits until a stop has been requested
 //   morvane-batch-fake remove-logs-after-first ARGS...  after record 1 the task log folder is
 //                                                   removed, so the last page cannot be written

@@ -218,6 +218,29 @@ TEST(BatchStop, ASecondSignalEndsAtOnceAndLeavesNoTemporaryFile) {
     }
 }
 
+// Under nohup SIGHUP arrives ignored, and must stay so: the shell here ignores it before it
+// starts the program, so the SIGHUP sent is dropped and the SIGTERM after it is the stop.
+TEST(BatchStop, ASignalIgnoredOnEntryStaysIgnored) {
+    TBatchTree m_Files;
+    m_Files.Write("a.txt", kContent);
+    m_Files.Write("b.txt", kContent);
+    std::vector<std::string> m_arrArguments = m_Files.Arguments({"-e", "needle", "-g", "*.txt"});
+    m_arrArguments.insert(m_arrArguments.begin(), {"-c", "trap '' HUP; exec \"$0\" \"$@\"",
+                                                   kBatchFakeProgram, "hold-until-stop"});
+    TChildProcess m_Child("/bin/sh", m_arrArguments);
+    ASSERT_TRUE(m_Child.ReadUntilStdoutContains("\n"));
+    m_Child.Signal(SIGHUP);
+    m_Child.Signal(SIGTERM);
+    const TChildResult m_Result = m_Child.Finish();
+    ASSERT_TRUE(m_Result.g_IsExited);
+    EXPECT_EQ(m_Result.g_intExitCode, 143) << m_Result.g_strStderr;
+    // A SIGHUP taken would have made the SIGTERM a second signal, ending the program at once.
+    const std::vector<std::string> m_arrErr = SplitLf(m_Result.g_strStderr);
+    ASSERT_GE(m_arrErr.size(), 2u) << m_Result.g_strStderr;
+    EXPECT_EQ(m_arrErr[0], kStoppingLine);
+    EXPECT_EQ(m_arrErr[1], "[查找文件]操作已被用户停止，任务取消。");
+}
+
 TEST(BatchStop, AnErrorThatEndsTheTaskExitsThreeWithItsMessage) {
     TBatchTree m_Files;
     m_Files.Write("a.txt", kContent);

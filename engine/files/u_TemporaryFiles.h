@@ -1,7 +1,7 @@
 #pragma once
-// TTemporaryFiles: the temporary files that rewrites are writing right now, kept where a signal
-// handler can reach them. A program that must end at once (a second Ctrl-C) removes them with
-// RemoveAll and exits, so no stray temporary file is left beside a user's file.
+// TTemporaryFiles: the temporary files that rewrites and log page writes are writing right now,
+// kept where a signal handler can reach them. A program that must end at once (a second Ctrl-C)
+// removes them with RemoveAll and exits, so no stray temporary file is left beside a user's file.
 //
 // Everything is preallocated: a fixed number of slots, each with an atomic state, the folder's
 // descriptor and the file's name in a buffer of its own. RemoveAll takes no lock and allocates
@@ -19,8 +19,9 @@ public:
     // Enough for every rewrite thread of a task, with room to spare. A file made while all slots
     // are taken is still made, but not covered.
     static constexpr std::size_t kSlotCount = 64;
-    // Temporary names are short and of fixed length; a longer one is not covered.
-    static constexpr std::size_t kNameCapacity = 64;
+    // A rewrite's temporary name is short, a log page's a whole path (relative to AT_FDCWD); a
+    // longer one is not covered. The buffers take no memory until they are used.
+    static constexpr std::size_t kNameCapacity = 4096;
 
     constexpr TTemporaryFiles() = default;
     TTemporaryFiles(const TTemporaryFiles&) = delete;

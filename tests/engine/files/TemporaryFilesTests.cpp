@@ -5,8 +5,12 @@
 #include "RewriteTestSupport.h"
 #include "TempTree.h"
 #include "files/u_TemporaryFiles.h"
+#include "logs/u_LogPage.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
+
+#include "core/u_Types.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -87,10 +91,22 @@ TEST_F(TemporaryFiles, FilesBeyondTheSlotsAreStillMadeButNotCovered) {
     }
     EXPECT_EQ(Create("extra"), -1);
     EXPECT_TRUE(Exists("extra"));
-    const std::string m_strLong(TTemporaryFiles::kNameCapacity, 'n');
     g_Files->Forget(0);
-    EXPECT_EQ(Create(m_strLong), -1) << "a name too long for its buffer";
-    EXPECT_TRUE(Exists(m_strLong));
+    // A name too long for its buffer (no file system takes one that long, so the open is played).
+    const std::string m_strLong(TTemporaryFiles::kNameCapacity, 'n');
+    int m_intOpens = 0;
+    int m_intSlot = 0;
+    const int m_intFd = g_Files->CreateAt(
+        g_intDirFd, m_strLong.c_str(),
+        [&m_intOpens] {
+            ++m_intOpens;
+            return open("/dev/null", O_WRONLY | O_CLOEXEC);
+        },
+        m_intSlot);
+    EXPECT_GE(m_intFd, 0);
+    close(m_intFd);
+    EXPECT_EQ(m_intOpens, 1);
+    EXPECT_EQ(m_intSlot, -1);
     EXPECT_EQ(g_Files->Count(), TTemporaryFiles::kSlotCount - 1);
     g_Files->RemoveAll();
     EXPECT_FALSE(Exists("f1"));
@@ -128,6 +144,22 @@ TEST_F(TemporaryFiles, ARewriteIsEnteredWhileItWritesWhereverItFails) {
         EXPECT_EQ(m_Process.Count(), 0u);
     }
     EXPECT_GT(m_intCallCount, 5u);
+}
+
+TEST_F(TemporaryFiles, ALogPageWriteForgetsItsTemporaryFileHoweverItEnds) {
+    const std::u16string m_strFolder = Utf8ToUtf16Lenient(g_Tree.Root().string());
+    WriteLogPageFile(LogPageFileName(m_strFolder, 1), {u"1|成功|ANSI|/a.txt"});
+    EXPECT_EQ(TTemporaryFiles::Process().Count(), 0u);
+    EXPECT_THROW(WriteLogPageFile(LogPageFileName(m_strFolder + u"/missing", 1), {u"x"}),
+                 TEngineError);
+    EXPECT_EQ(TTemporaryFiles::Process().Count(), 0u);
+    // A page name that is a folder: the rename fails after the temporary file was made.
+    g_Tree.MakeDir("000002.txt/inside");
+    EXPECT_THROW(WriteLogPageFile(LogPageFileName(m_strFolder, 2), {u"x"}), TEngineError);
+    EXPECT_EQ(TTemporaryFiles::Process().Count(), 0u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(g_Tree.Root()),
+                            std::filesystem::directory_iterator()),
+              2);
 }
 
 } // namespace

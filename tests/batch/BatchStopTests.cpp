@@ -1,6 +1,7 @@
-// Ctrl-C and errors in the middle of a task. The fake program holds (or breaks) the task right
-// after its first record line has reached stdout, so the signal lands at a known point: the
-// test reads the pipe until that line is there, then signals.
+// Stop signals and errors in the middle of a task. The fake program holds (or breaks) the task
+// right after its first record, whose line the main thread's periodic write-out brings to stdout,
+// or holds a rewrite at its first write; the test reads the pipes until the line or the notice
+// is there, then signals, so the signal lands at a known point.
 
 #include "BatchTestSupport.h"
 

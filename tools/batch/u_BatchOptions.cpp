@@ -54,7 +54,7 @@ constexpr std::array<TOptionName, 17> kOptionNames{{
 
 // The short names, as users of the usual search tools know them: -e the text (as a pattern),
 // -f a file holding it, -r the replacement, -g a file name pattern, -E the encoding, -s
-// case-sensitive, -0 NUL-ended output, -q quiet.
+// case-sensitive, -0 NUL-ended output, -q quiet, -V the version, -h help; and -y for --yes.
 struct TShortName {
     std::string_view g_strShort;
     std::string_view g_strLong;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -348,6 +349,46 @@ TEST(BatchManualPage, NamesEveryOptionOfTheHelpText) {
         EXPECT_TRUE(std::regex_search(m_strCompletion, m_InText)) << m_strOption;
     }
     EXPECT_GE(m_arrOptions.size(), 28u); // the options that --help lists today
+}
+
+// The completion run by bash with the two helpers of bash-completion played by stubs: what it
+// offers after the words typed so far.
+TEST(BatchCompletion, OffersOptionsTheirValuesAndFolders) {
+    struct TCase {
+        std::string g_strWords; // the command line so far; the last word is being completed
+        std::string g_strOffered;
+    };
+    const TCase m_arrCases[] = {
+        {"--mode ''", "find replace"},
+        {"-E utf1", "utf16be utf16le"},
+        {"--encoding a", "auto ansi"},
+        {"--nu", "--null"},
+        {"-e TODO ~/s", "FOLDERS"},
+        {"--logs-dir ''", "FOLDERS"},
+        {"-f ''", "FILES"},
+        {"-e ''", ""},
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        const std::string m_strScript =
+            "_init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; "
+            "prev=${COMP_WORDS[COMP_CWORD-1]}; split=false; }; "
+            "_filedir() { if [[ $1 == -d ]]; then COMPREPLY=(FOLDERS); else COMPREPLY=(FILES); fi; "
+            "}; compopt() { :; }; . '" MORVANE_BATCH_COMPLETION "'; "
+            "COMP_WORDS=(morvane-batch " +
+            m_Case.g_strWords +
+            "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _morvane_batch; echo \"${COMPREPLY[*]}\"";
+        const std::string m_strCommand =
+            "bash -c '" + std::regex_replace(m_strScript, std::regex("'"), "'\\''") + "'";
+        FILE* m_Pipe = popen(m_strCommand.c_str(), "r");
+        ASSERT_NE(m_Pipe, nullptr);
+        std::string m_strOut;
+        char m_arrBuffer[256];
+        while (fgets(m_arrBuffer, sizeof m_arrBuffer, m_Pipe) != nullptr) {
+            m_strOut += m_arrBuffer;
+        }
+        EXPECT_EQ(pclose(m_Pipe), 0) << m_Case.g_strWords;
+        EXPECT_EQ(m_strOut, m_Case.g_strOffered + "\n") << m_Case.g_strWords;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/u_Types.h"
 #include "files/u_FileSystemOps.h"
+#include "files/u_TemporaryFiles.h"
 #include "text/u_TextConvert.h"
 
 #include <algorithm>
@@ -295,6 +296,7 @@ public:
         if (!g_strTempName.empty()) {
             g_Ops.UnlinkAt(g_intDirFd, g_strTempName.c_str(), 0);
         }
+        TTemporaryFiles::Process().Forget(g_intTempSlot);
         if (g_intReadFd >= 0) {
             // Read only; closing it ends the lease, so a writer it held up goes on.
             g_Ops.Close(g_intReadFd);
@@ -311,6 +313,7 @@ public:
     int g_intDirFd = -1;
     int g_intTempFd = -1;
     std::string g_strTempName; // empty once renamed, or before it exists
+    int g_intTempSlot = -1;    // its entry in TTemporaryFiles::Process()
     int g_intReadFd = -1;      // the file read, opened again for reading
     bool g_IsLeaseHeld = false;
 };
@@ -467,9 +470,15 @@ std::string LeaseFailure(const TRewriteState& p_State) {
 
 void CreateTemporaryFile(TRewriteState& p_State, const std::u16string& p_strDisplayPath) {
     CreateUnderFreshName(p_strDisplayPath, [&](const std::string& p_strName) {
-        const int m_intFd = p_State.g_Ops.OpenAt(
+        // Registered before it exists, so a second stop signal can remove it whatever the moment.
+        const int m_intFd = TTemporaryFiles::Process().CreateAt(
             p_State.g_intDirFd, p_strName.c_str(),
-            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+            [&] {
+                return p_State.g_Ops.OpenAt(
+                    p_State.g_intDirFd, p_strName.c_str(),
+                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+            },
+            p_State.g_intTempSlot);
         if (m_intFd < 0) {
             return errno;
         }

@@ -321,6 +321,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     }
     TPendingRecord m_Record;
     m_Record.g_strFileName = p_Job.g_strFileName;
+    m_Record.g_strNativeFileName = p_Job.g_strNativeFileName;
     m_Record.g_intEncoding = p_Job.g_intEncoding;
     // Only replace mode exactly ever writes; any other mode number only reports.
     if (p_intMode != kModeReplace) {
@@ -404,13 +405,14 @@ void TThreadProcess::MakeRecord(const TPendingRecord& p_Record) {
     CountRecord(p_Record);
     UpdateProcessFile(p_Record.g_strFileName, p_Record.g_intEncoding,
                       p_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
-                      p_Record.g_strErrorMessage);
+                      p_Record.g_strErrorMessage, p_Record.g_strNativeFileName);
 }
 
 void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
                                        TEncodingCode p_intEncoding,
                                        const std::u16string& p_strStatus,
-                                       const std::u16string& p_strErrorMessage) {
+                                       const std::u16string& p_strErrorMessage,
+                                       const std::string& p_strNativeFileName) {
     ++g_intListViewFilePosition;
     const std::u16string m_strEncodingName = GetEncodingName(p_intEncoding);
 
@@ -438,7 +440,10 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
     g_arrProcessLogs.push_back(BuildLogLine(g_intMode, g_intLogsFilePosition, p_strStatus,
                                             m_strEncodingName, p_strFileName, p_strErrorMessage));
     if (g_doProcessRecordCallBackProcedure) {
-        g_doProcessRecordCallBackProcedure(g_arrProcessLogs.back());
+        g_doProcessRecordCallBackProcedure(TProcessRecord{
+            g_intLogsFilePosition, p_strStatus, m_strEncodingName, p_strFileName,
+            p_strNativeFileName, g_intMode == kModeReplace ? p_strErrorMessage : std::u16string(),
+            g_arrProcessLogs.back()});
     }
 
     if (static_cast<std::int32_t>(g_arrProcessLogs.size()) % g_intPageSize == 0) {

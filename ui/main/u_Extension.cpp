@@ -1,6 +1,6 @@
 #include "u_Extension.h"
 
-#include "files/u_ProgramFolder.h"
+#include "files/u_DataLocations.h"
 #include "u_Application.h"
 #include "u_MemoText.h"
 #include "u_QtText.h"
@@ -70,7 +70,7 @@ TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
 
 void TfrmExtension::FormCreate() {
     const std::optional<QStringList> m_arrLines =
-        TSettingsStore(ToQString(GetProgramFolder())).LoadExtensionList();
+        TSettingsStore(ToQString(SettingsFolder())).LoadExtensionList();
     if (m_arrLines) {
         TMemoText::SetLines(memExtension, *m_arrLines);
     }
@@ -78,7 +78,7 @@ void TfrmExtension::FormCreate() {
 
 void TfrmExtension::btnSaveClick() {
     // Without "extension.ini" nothing is written: the program never creates that file.
-    TSettingsStore(ToQString(GetProgramFolder())).SaveExtensionList(TMemoText::Lines(memExtension));
+    TSettingsStore(ToQString(SettingsFolder())).SaveExtensionList(TMemoText::Lines(memExtension));
     done(kModalResultOk);
 }
 

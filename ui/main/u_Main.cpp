@@ -1,7 +1,7 @@
 #include "u_Main.h"
 
 #include "core/u_Types.h"
-#include "files/u_ProgramFolder.h"
+#include "files/u_DataLocations.h"
 #include "logs/u_ThreadDeleteLogsFile.h"
 #include "task/u_TaskChecks.h"
 #include "u_About.h"
@@ -156,7 +156,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::LoadSettings() {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     const std::optional<QStringList> m_arrHistory = m_Store.LoadDirectoryHistory();
     if (m_arrHistory && !m_arrHistory->isEmpty()) {
         drpDirectory->addItems(*m_arrHistory);
@@ -188,7 +188,7 @@ void TfrmMain::LoadSettings() {
 }
 
 void TfrmMain::FormClose() {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     const QString m_strDirectory = drpDirectory->currentText();
     if (TGoTask::DirectoryExists(m_strDirectory)) {
         AddDirectoryHistory(m_strDirectory);
@@ -372,6 +372,9 @@ void TfrmMain::btnGoClick() {
         ShowWarning(this, ToQString(m_Check.g_strMessage));
         return;
     }
+    if (!PrepareDataFolders()) {
+        return;
+    }
     // An existing directory goes to the history whatever the later checks say.
     AddDirectoryHistory(m_Task.g_strDirectory);
     if (m_Check.g_Check != TGoCheck::Passed) {
@@ -379,7 +382,7 @@ void TfrmMain::btnGoClick() {
         return;
     }
     if (chkDeleteLogsFile->isChecked() && g_doLogsCleanUpStarter) {
-        g_doLogsCleanUpStarter(ProgramFolder() + QStringLiteral("logs"));
+        g_doLogsCleanUpStarter(ToQString(LogsFolder()));
     }
     if (m_Check.g_IsConfirmationNeeded &&
         !AskYesNo(this, ToQString(ReplaceConfirmationQuestion()))) {
@@ -415,7 +418,7 @@ void TfrmMain::lblWebsiteMouseLeave() {
 }
 
 void TfrmMain::AddDirectoryHistory(const QString& p_strDirectory) {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     const QStringList m_arrHistory = TSettingsStore::AddToHistory(
         m_Store.LoadDirectoryHistory().value_or(QStringList()), p_strDirectory);
     drpDirectory->clear();
@@ -425,7 +428,7 @@ void TfrmMain::AddDirectoryHistory(const QString& p_strDirectory) {
 }
 
 void TfrmMain::LoadExtensionList() {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     if (!m_Store.HasExtensionList()) {
         return;
     }
@@ -462,8 +465,22 @@ void TfrmMain::AddExtensionItem(const QString& p_strItem) {
     m_Item->setCheckState(Qt::Unchecked);
 }
 
-QString TfrmMain::ProgramFolder() {
-    return ToQString(GetProgramFolder());
+QString TfrmMain::SettingsFolderText() {
+    return ToQString(SettingsFolder());
+}
+
+bool TfrmMain::PrepareDataFolders() {
+    // Checked before anything is written: a task that cannot keep its log pages, or settings
+    // that cannot be saved, would otherwise fail later with less to go on.
+    try {
+        PrepareDataFolder(SettingsFolder());
+        PrepareDataFolder(LogsFolder());
+    } catch (const TEngineError& m_Error) {
+        ShowWarning(this, QStringLiteral("无法保存设置和处理日志。\n") +
+                              QString::fromUtf8(m_Error.what()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace morvane

@@ -99,7 +99,11 @@ private:
     QStringList CheckedItems() const;
     void SetAllChecked(bool p_IsChecked);
     void AddExtensionItem(const QString& p_strItem);
-    static QString ProgramFolder();
+    // Where the settings files live (SettingsFolder()), ending with the separator.
+    static QString SettingsFolderText();
+    // Creates the settings and logs folders when missing; false, after telling the user which
+    // folder and why, when either cannot be made or written.
+    bool PrepareDataFolders();
 
     int g_intMode = 1;
     TTaskStarter g_doTaskStarter;

@@ -2,6 +2,7 @@
 // A result window with its program folder, a tree to work on, and the dialog and shell fakes.
 // Tasks run on the real worker threads; tests wait for them through the event loop.
 
+#include "DataLocationsScope.h"
 #include "FakeDialogs.h"
 #include "FakeLogsClock.h"
 #include "FakeShell.h"
@@ -35,8 +36,6 @@ inline const std::time_t kTaskStartTime = LocalTime(2026, 12, 8, 10, 15, 30);
 class ResultWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetProgramFolderOverride(
-            ToU16String(QString::fromStdString(g_ProgramFolder.RootWithSlash())));
         SetTaskLogsClockForTesting(&g_LogsClock.Clock());
         g_frmResult = std::make_unique<TfrmResult>();
         g_frmResult->setMainWindow(&g_frmMain);
@@ -45,7 +44,6 @@ protected:
     void TearDown() override {
         g_frmResult.reset();
         SetTaskLogsClockForTesting(nullptr);
-        SetProgramFolderOverride(std::u16string());
     }
 
     template <typename TWidget> TWidget* Find(const char* p_strName) const {
@@ -101,6 +99,7 @@ protected:
 
     TFakeLogsClock g_LogsClock{kTaskStartTime};
     TTempTree g_ProgramFolder;
+    TDataLocationsScope g_DataLocations{g_ProgramFolder};
     TTempTree g_Tree;
     TFakeDialogs g_Dialogs;
     TFakeShell g_Shell;

@@ -4,6 +4,7 @@
 #include "u_Application.h"
 #include "u_MemoText.h"
 #include "u_QtText.h"
+#include "u_ScreenFit.h"
 #include "u_SettingsStore.h"
 
 #include <QFont>
@@ -19,7 +20,7 @@ TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
     setWindowTitle(QStringLiteral("扩展名编辑"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(600, 551);
+    setFixedSize(kDesignWidth, kDesignHeight);
     QFont m_WindowFont(QStringLiteral("Tahoma"));
     m_WindowFont.setPixelSize(11);
     setFont(m_WindowFont);
@@ -66,6 +67,16 @@ TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
     } catch (...) {
         TApplication::HandleException(std::current_exception());
     }
+}
+
+void TfrmExtension::showEvent(QShowEvent* p_Event) {
+    // Fixed at its design size, unless the screen is smaller: then as large as the screen allows,
+    // the text box giving way, so that both buttons stay on it.
+    const QSize m_Frame = FrameExtra(this);
+    setFixedSize(FitClientSize(QSize(kDesignWidth, kDesignHeight) + m_Frame, m_Frame,
+                               AvailableGeometry(this)));
+    QDialog::showEvent(p_Event);
+    KeepOnScreen(this);
 }
 
 void TfrmExtension::FormCreate() {

@@ -14,6 +14,7 @@
 #include "u_OpenedFolder.h"
 #include "u_OptionsLayout.h"
 #include "u_QtText.h"
+#include "u_ScreenFit.h"
 #include "u_SettingsStore.h"
 #include "u_Shell.h"
 
@@ -29,7 +30,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -67,10 +69,7 @@ QFont TahomaFont(int p_intPixelSize) {
 TfrmMain::TfrmMain(QWidget* p_Parent) : QWidget(p_Parent) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(TahomaFont(11));
-    resize(804, 594);
-    if (const QScreen* m_Screen = screen()) {
-        move(m_Screen->availableGeometry().center() - rect().center());
-    }
+    PlaceCentred(this, QSize(kDesignWidth, kDesignHeight));
 
     auto* m_Layout = new QVBoxLayout(this);
     m_Layout->setContentsMargins(0, 0, 0, 0);
@@ -215,6 +214,16 @@ void TfrmMain::closeEvent(QCloseEvent* p_Event) {
     emit formClosed();
 }
 
+void TfrmMain::showEvent(QShowEvent* p_Event) {
+    QWidget::showEvent(p_Event);
+    KeepOnScreen(this);
+    // Once more when the window manager has put its frame around the window.
+    QTimer::singleShot(0, this, [this] {
+        FormResize();
+        KeepOnScreen(this);
+    });
+}
+
 void TfrmMain::resizeEvent(QResizeEvent* p_Event) {
     QWidget::resizeEvent(p_Event);
     FormResize();
@@ -265,9 +274,10 @@ void TfrmMain::SetStartUpDirectory(const QString& p_strDirectory) {
 }
 
 void TfrmMain::FormResize() {
-    // The limit is on the outer size; the frame is known only once the window is shown.
-    const QSize m_Frame = isWindow() ? frameGeometry().size() - size() : QSize(0, 0);
-    const QSize m_MinSize(kMinOuterWidth - m_Frame.width(), kMinOuterHeight - m_Frame.height());
+    // The limit is on the outer size; the frame is known only once the window is shown. A screen
+    // with less room (a small one, or a large scale factor) lowers the limit to what it has.
+    const QSize m_MinSize = FitClientSize(QSize(kMinOuterWidth, kMinOuterHeight), FrameExtra(this),
+                                          AvailableGeometry(this));
     if (minimumSize() != m_MinSize) {
         setMinimumSize(m_MinSize);
     }

@@ -16,6 +16,7 @@
 #include "u_QtText.h"
 #include "u_ResultColumns.h"
 #include "u_ResultFonts.h"
+#include "u_ScreenFit.h"
 #include "u_Shell.h"
 #include "u_StatusImages.h"
 #include "u_TaskDescription.h"
@@ -26,7 +27,6 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -37,7 +37,6 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -130,11 +129,7 @@ TfrmResult::TfrmResult(QWidget* p_Parent) : QWidget(p_Parent, Qt::Window) {
     tmrRefresh->setInterval(kRefreshIntervalMs);
     ConnectHandlers();
 
-    resize(kDesignWidth, kDesignHeight);
-    if (const QScreen* m_Screen = QGuiApplication::primaryScreen()) {
-        const QRect m_Available = m_Screen->availableGeometry();
-        move(m_Available.center() - rect().center());
-    }
+    PlaceCentred(this, QSize(kDesignWidth, kDesignHeight));
 }
 
 TfrmResult::~TfrmResult() {
@@ -257,23 +252,29 @@ QWidget* TfrmResult::CreatePagerBar() {
 
     // The four counters read as one run of text: each label is as wide as its text and the
     // next one starts where it ends.
-    auto* m_CountersLayout = new QHBoxLayout();
+    // On a narrow screen the run of text gives way, cut at its end, so that the buttons on both
+    // sides stay in the window; the whole text is then in the tooltip.
+    pnlPagerCounters = new QWidget(pnlPagerContainer);
+    pnlPagerCounters->setObjectName(QStringLiteral("pnlPagerCounters"));
+    pnlPagerCounters->setMinimumWidth(1);
+    auto* m_CountersLayout = new QHBoxLayout(pnlPagerCounters);
+    m_CountersLayout->setContentsMargins(0, 0, 0, 0);
     m_CountersLayout->setSpacing(0);
-    lblCurrentPage = CreateLabel(pnlPagerContainer, QStringLiteral("lblCurrentPage"),
+    lblCurrentPage = CreateLabel(pnlPagerCounters, QStringLiteral("lblCurrentPage"),
                                  QStringLiteral("当前第0001页，"));
-    lblPageCount = CreateLabel(pnlPagerContainer, QStringLiteral("lblPageCount"),
-                               QStringLiteral("共0001页，"));
-    lblPageSize = CreateLabel(pnlPagerContainer, QStringLiteral("lblPageSize"),
+    lblPageCount =
+        CreateLabel(pnlPagerCounters, QStringLiteral("lblPageCount"), QStringLiteral("共0001页，"));
+    lblPageSize = CreateLabel(pnlPagerCounters, QStringLiteral("lblPageSize"),
                               QStringLiteral("每页0100条，"));
-    lblRecordCount = CreateLabel(pnlPagerContainer, QStringLiteral("lblRecordCount"),
+    lblRecordCount = CreateLabel(pnlPagerCounters, QStringLiteral("lblRecordCount"),
                                  QStringLiteral("共12341234条。"));
     for (QLabel* m_Label : {lblCurrentPage, lblPageCount, lblPageSize, lblRecordCount}) {
         m_Label->setFont(FixedPitchFont());
         m_Label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         m_CountersLayout->addWidget(m_Label);
     }
-    m_PagerLayout->addLayout(m_CountersLayout);
-    m_PagerLayout->addStretch(1);
+    m_CountersLayout->addStretch(1);
+    m_PagerLayout->addWidget(pnlPagerCounters, 1);
 
     m_PagerLayout->addWidget(CreateViewLogsPanel(pnlPagerContainer));
     return pnlPagerContainer;
@@ -513,6 +514,8 @@ void TfrmResult::ShowPagerInfo() {
     lblPageCount->setText(m_Texts.g_strPageCount);
     lblPageSize->setText(m_Texts.g_strPageSize);
     lblRecordCount->setText(m_Texts.g_strRecordCount);
+    pnlPagerCounters->setToolTip(m_Texts.g_strCurrentPage + m_Texts.g_strPageCount +
+                                 m_Texts.g_strPageSize + m_Texts.g_strRecordCount);
 
     if (!btnViewLogs->isEnabled() && g_intRecordCount > 0) {
         btnViewLogs->setEnabled(true);
@@ -657,6 +660,8 @@ void TfrmResult::closeEvent(QCloseEvent* p_Event) {
 
 void TfrmResult::showEvent(QShowEvent* p_Event) {
     QWidget::showEvent(p_Event);
+    KeepOnScreen(this);
+    QTimer::singleShot(0, this, [this] { KeepOnScreen(this); });
     edtDirectory->setFocus();
 }
 

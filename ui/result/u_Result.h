@@ -169,6 +169,7 @@ private:
     QPushButton* btnPreviousPage = nullptr;
     QPushButton* btnNextPage = nullptr;
     QPushButton* btnLastPage = nullptr;
+    QWidget* pnlPagerCounters = nullptr;
     QLabel* lblCurrentPage = nullptr;
     QLabel* lblPageCount = nullptr;
     QLabel* lblPageSize = nullptr;

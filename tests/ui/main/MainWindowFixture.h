@@ -5,6 +5,7 @@
 #include "DataLocationsScope.h"
 #include "FakeDialogs.h"
 #include "FakeShell.h"
+#include "ScreenGeometryScope.h"
 #include "TempTree.h"
 #include "files/u_ProgramFolder.h"
 #include "u_GoTask.h"
@@ -47,6 +48,7 @@ protected:
     TTempTree g_ProgramFolder;
     // Portable unless a test says otherwise; the XDG folders are the test's own.
     TDataLocationsScope g_DataLocations{g_ProgramFolder};
+    TScreenGeometryScope g_Screen;
     TFakeDialogs g_Dialogs;
     TFakeShell g_Shell;
 };

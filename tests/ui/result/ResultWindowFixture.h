@@ -7,6 +7,7 @@
 #include "FakeLogsClock.h"
 #include "FakeShell.h"
 #include "QtPrinters.h"
+#include "ScreenGeometryScope.h"
 #include "TempTree.h"
 #include "core/u_Types.h"
 #include "files/u_ProgramFolder.h"
@@ -100,6 +101,7 @@ protected:
     TFakeLogsClock g_LogsClock{kTaskStartTime};
     TTempTree g_ProgramFolder;
     TDataLocationsScope g_DataLocations{g_ProgramFolder};
+    TScreenGeometryScope g_Screen;
     TTempTree g_Tree;
     TFakeDialogs g_Dialogs;
     TFakeShell g_Shell;

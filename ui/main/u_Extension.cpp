@@ -80,15 +80,15 @@ void TfrmExtension::showEvent(QShowEvent* p_Event) {
 }
 
 void TfrmExtension::FormCreate() {
+    // Without the file the main window shows its built-in list: the editor starts from that
+    // list, so that what is saved is what the user saw and edited.
     const std::optional<QStringList> m_arrLines =
         TSettingsStore(ToQString(SettingsFolder())).LoadExtensionList();
-    if (m_arrLines) {
-        TMemoText::SetLines(memExtension, *m_arrLines);
-    }
+    TMemoText::SetLines(memExtension, m_arrLines.value_or(TSettingsStore::BuiltInExtensions()));
 }
 
 void TfrmExtension::btnSaveClick() {
-    // Without "extension.ini" nothing is written: the program never creates that file.
+    // Creates "extension.ini" when there is none: the edits must not be dropped.
     TSettingsStore(ToQString(SettingsFolder())).SaveExtensionList(TMemoText::Lines(memExtension));
     done(kModalResultOk);
 }

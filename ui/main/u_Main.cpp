@@ -406,7 +406,9 @@ void TfrmMain::btnGoClick() {
 }
 
 void TfrmMain::lblWebsiteClick() {
-    Shell().OpenUrl(TfrmAbout::WebsiteUrl());
+    if (!Shell().OpenUrl(TfrmAbout::WebsiteUrl())) {
+        ShowNoProgram(this, TShellTarget::Link, TfrmAbout::WebsiteUrl());
+    }
 }
 
 void TfrmMain::lblWebsiteMouseEnter() {

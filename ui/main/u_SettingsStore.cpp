@@ -113,13 +113,9 @@ std::optional<QStringList> TSettingsStore::LoadExtensionList() const {
     return TTextFile::ReadLines(m_strFileName);
 }
 
-bool TSettingsStore::SaveExtensionList(const QStringList& p_arrLines) const {
-    const QString m_strFileName = FilePath(kExtensionFile);
-    if (!TTextFile::Exists(m_strFileName)) {
-        return false;
-    }
-    TTextFile::WriteLines(m_strFileName, p_arrLines);
-    return true;
+void TSettingsStore::SaveExtensionList(const QStringList& p_arrLines) const {
+    PrepareFolder();
+    TTextFile::WriteLines(FilePath(kExtensionFile), p_arrLines);
 }
 
 QStringList TSettingsStore::BuiltInExtensions() {

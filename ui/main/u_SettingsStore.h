@@ -45,8 +45,8 @@ public:
     // "extension.ini": nothing when the file is missing.
     bool HasExtensionList() const;
     std::optional<QStringList> LoadExtensionList() const;
-    // Writes only over an existing file; false when there is none (nothing is created).
-    bool SaveExtensionList(const QStringList& p_arrLines) const;
+    // Writes the file, creating it when there is none yet.
+    void SaveExtensionList(const QStringList& p_arrLines) const;
 
     // The patterns the check list holds while there is no "extension.ini".
     static QStringList BuiltInExtensions();

@@ -29,6 +29,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -222,6 +223,7 @@ void TfrmResult::CreateListPanel() {
     lvwFileList->header()->setMinimumSectionSize(kStatusImageSize);
     lvwFileList->setContextMenuPolicy(Qt::CustomContextMenu);
     lvwFileList->viewport()->installEventFilter(this);
+    lvwFileList->installEventFilter(this);
     lvwFileList->setColumnCount(0);
 
     m_ListLayout->addWidget(lvwFileList, 1);
@@ -324,7 +326,10 @@ void TfrmResult::ConnectHandlers() {
     connect(tmrRefresh, &QTimer::timeout, this, &TfrmResult::ApplyPendingUpdates);
     connect(lvwFileList, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& p_Position) {
-                ppmListView->popup(lvwFileList->viewport()->mapToGlobal(p_Position));
+                // Below the last row there is nothing the menu could act on.
+                if (lvwFileList->itemAt(p_Position) != nullptr) {
+                    ppmListView->popup(lvwFileList->viewport()->mapToGlobal(p_Position));
+                }
             });
 }
 
@@ -528,9 +533,9 @@ void TfrmResult::ShowPagerInfo() {
     }
 }
 
-void TfrmResult::LoadPage(std::int32_t p_intPage) {
+bool TfrmResult::LoadPage(std::int32_t p_intPage) {
     if (p_intPage < 1 || p_intPage > g_intPageCount) {
-        return;
+        return false;
     }
     std::vector<std::u16string> m_arrLines;
     bool m_IsRead = false;
@@ -544,7 +549,7 @@ void TfrmResult::LoadPage(std::int32_t p_intPage) {
     }
     if (!m_IsRead) {
         ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
-        return;
+        return false;
     }
 
     // Live rows still waiting belong to the page being left: they go in before the list is
@@ -560,11 +565,17 @@ void TfrmResult::LoadPage(std::int32_t p_intPage) {
         }
     }
     ShowPagerInfo();
+    return true;
 }
 
 void TfrmResult::MoveToPage(std::int32_t p_intPage) {
+    const std::int32_t m_intShownPage = g_intCurrentPage;
     g_intCurrentPage = p_intPage;
-    LoadPage(g_intCurrentPage);
+    if (!LoadPage(g_intCurrentPage)) {
+        // The rows are still those of the page shown before: the labels, the page buttons and
+        // the log view go on naming that page.
+        g_intCurrentPage = m_intShownPage;
+    }
 }
 
 void TfrmResult::PageButtonClick(TPageButton p_Button) {
@@ -666,9 +677,27 @@ void TfrmResult::showEvent(QShowEvent* p_Event) {
 }
 
 bool TfrmResult::eventFilter(QObject* p_Watched, QEvent* p_Event) {
-    if (p_Watched == lvwFileList->viewport() && p_Event->type() == QEvent::MouseButtonDblClick &&
-        static_cast<QMouseEvent*>(p_Event)->button() == Qt::LeftButton) {
-        lvwFileListDblClick();
+    const QEvent::Type m_Type = p_Event->type();
+    if (p_Watched == lvwFileList->viewport() &&
+        (m_Type == QEvent::MouseButtonDblClick || m_Type == QEvent::MouseButtonPress)) {
+        const auto* m_MouseEvent = static_cast<QMouseEvent*>(p_Event);
+        if (m_Type == QEvent::MouseButtonDblClick && m_MouseEvent->button() == Qt::LeftButton) {
+            lvwFileListDblClick();
+        }
+        // A right-click below the rows would clear the selection the menu items act on, while
+        // the user still believes the row chosen before is the one they act on.
+        if (m_Type == QEvent::MouseButtonPress && m_MouseEvent->button() == Qt::RightButton &&
+            lvwFileList->itemAt(m_MouseEvent->position().toPoint()) == nullptr) {
+            return true;
+        }
+    }
+    if (p_Watched == lvwFileList && m_Type == QEvent::KeyPress) {
+        const int m_intKey = static_cast<QKeyEvent*>(p_Event)->key();
+        // Enter on a row does what a double-click does.
+        if (m_intKey == Qt::Key_Return || m_intKey == Qt::Key_Enter) {
+            lvwFileListDblClick();
+            return true;
+        }
     }
     return QWidget::eventFilter(p_Watched, p_Event);
 }
@@ -682,7 +711,10 @@ void TfrmResult::lvwFileListDblClick() {
     if (lvwFileList->selectedItems().isEmpty()) {
         return;
     }
-    Shell().OpenInTextEditor(SelectedFileName());
+    const QString m_strFileName = SelectedFileName();
+    if (!Shell().OpenInTextEditor(m_strFileName)) {
+        ShowNoProgram(this, TShellTarget::File, m_strFileName);
+    }
 }
 
 void TfrmResult::pmiOpenFileClick() {
@@ -693,14 +725,20 @@ void TfrmResult::pmiOpenFileDirectoryClick() {
     if (lvwFileList->selectedItems().isEmpty()) {
         return;
     }
-    Shell().ShowInFileManager(SelectedFileName());
+    ShowInFileManager(SelectedFileName());
+}
+
+void TfrmResult::ShowInFileManager(const QString& p_strFileName) {
+    if (!Shell().ShowInFileManager(p_strFileName)) {
+        ShowNoProgram(this, TShellTarget::Folder, QFileInfo(p_strFileName).absolutePath());
+    }
 }
 
 void TfrmResult::btnViewLogsClick() {
     const QString m_strFileName =
         ToQString(LogPageFileName(ToU16String(g_strLogsDirectory), g_intCurrentPage));
     if (QFileInfo::exists(m_strFileName)) {
-        Shell().ShowInFileManager(m_strFileName);
+        ShowInFileManager(m_strFileName);
     } else {
         ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
     }

@@ -704,16 +704,19 @@ bool TfrmResult::eventFilter(QObject* p_Watched, QEvent* p_Event) {
 
 QString TfrmResult::SelectedFileName() const {
     const QList<QTreeWidgetItem*> m_arrSelected = lvwFileList->selectedItems();
-    return m_arrSelected.isEmpty() ? QString() : m_arrSelected.first()->text(kFileNameColumn);
+    return m_arrSelected.isEmpty()
+               ? QString()
+               : LogFieldToFileName(m_arrSelected.first()->text(kFileNameColumn));
 }
 
 void TfrmResult::lvwFileListDblClick() {
     if (lvwFileList->selectedItems().isEmpty()) {
         return;
     }
-    const QString m_strFileName = SelectedFileName();
-    if (!Shell().OpenInTextEditor(m_strFileName)) {
-        ShowNoProgram(this, TShellTarget::File, m_strFileName);
+    if (!Shell().OpenInTextEditor(SelectedFileName())) {
+        // Named as the row shows it: a name that is not UTF-8 is readable only escaped.
+        ShowNoProgram(this, TShellTarget::File,
+                      lvwFileList->selectedItems().first()->text(kFileNameColumn));
     }
 }
 
@@ -725,12 +728,13 @@ void TfrmResult::pmiOpenFileDirectoryClick() {
     if (lvwFileList->selectedItems().isEmpty()) {
         return;
     }
-    ShowInFileManager(SelectedFileName());
+    ShowInFileManager(SelectedFileName(),
+                      lvwFileList->selectedItems().first()->text(kFileNameColumn));
 }
 
-void TfrmResult::ShowInFileManager(const QString& p_strFileName) {
+void TfrmResult::ShowInFileManager(const QString& p_strFileName, const QString& p_strShownName) {
     if (!Shell().ShowInFileManager(p_strFileName)) {
-        ShowNoProgram(this, TShellTarget::Folder, QFileInfo(p_strFileName).absolutePath());
+        ShowNoProgram(this, TShellTarget::Folder, QFileInfo(p_strShownName).absolutePath());
     }
 }
 
@@ -738,7 +742,7 @@ void TfrmResult::btnViewLogsClick() {
     const QString m_strFileName =
         ToQString(LogPageFileName(ToU16String(g_strLogsDirectory), g_intCurrentPage));
     if (QFileInfo::exists(m_strFileName)) {
-        ShowInFileManager(m_strFileName);
+        ShowInFileManager(m_strFileName, m_strFileName);
     } else {
         ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
     }

@@ -130,9 +130,11 @@ private:
     // then the progress bar.
     void ApplyPendingUpdates();
     bool IsCurrentTask(std::uint64_t p_intTaskSerial) const;
-    // Hands the file to the file manager; says so when there is none to take it.
-    void ShowInFileManager(const QString& p_strFileName);
-    // The file of the selected row, or an empty text when no row is selected.
+    // Hands the file to the file manager; says so, naming p_strShownName's folder, when there is
+    // none to take it.
+    void ShowInFileManager(const QString& p_strFileName, const QString& p_strShownName);
+    // The file of the selected row (its exact bytes, LogFieldToFileName), or an empty text when
+    // no row is selected.
     QString SelectedFileName() const;
 
     QString g_strSoftware;

@@ -58,16 +58,6 @@ TEST_F(ExtensionEditorTest, WithoutTheFileItShowsTheMainWindowsListAndSaveCreate
     EXPECT_EQ(ItemTexts(), (QStringList{QStringLiteral("*.md"), QStringLiteral("*.rs")}));
 }
 
-TEST_F(ExtensionEditorTest, AnInstalledProgramSavesTheListInItsSettingsFolder) {
-    g_DataLocations.SetPortable(false);
-    CreateWindow();
-    TfrmExtension m_frmExtension;
-    EditFromMainWindow(m_frmExtension, QStringLiteral("*.md"), true);
-    EXPECT_EQ(g_DataLocations.Home().ReadFile("config/morvane/extension.ini"), kBom + "*.md\r\n");
-    EXPECT_FALSE(HasSetting("extension.ini"));
-    EXPECT_EQ(ItemTexts(), QStringList{QStringLiteral("*.md")});
-}
-
 TEST_F(ExtensionEditorTest, SavingAnEmptyTextEmptiesFileAndList) {
     WriteSetting("extension.ini", kBom + "*.a\r\n*.b\r\n");
     WriteSetting("config.ini", "[zelkReplace]\r\nSelectedExtension=*.a|\r\n");

@@ -2,21 +2,13 @@
 // Reading a user's file whole, together with the identity that a later rewrite checks, so that a
 // file which changed or vanished after it was read is never overwritten.
 
+#include "files/u_FileIdentity.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace morvane {
-
-// What the file was when it was read. On Linux the fields are those of fstat (g_intMode holds the
-// type and permission bits of st_mode); on Windows g_intDevice is the volume serial number,
-// g_intInode the file index, g_intModifiedNs the last-write time in 100 ns units and g_intMode
-// the file attributes (g_intUid and g_intGid stay 0). g_intSize is the number of bytes read.
-struct TFileIdentity {
-    std::uint64_t g_intDevice = 0, g_intInode = 0, g_intSize = 0;
-    std::int64_t g_intModifiedNs = 0;
-    std::uint32_t g_intMode = 0, g_intUid = 0, g_intGid = 0;
-};
 
 // Larger files are refused rather than read: the text model counts characters in 32 bits.
 inline constexpr std::uint64_t kMaxProcessedFileSize = 1ull << 30;

@@ -2,6 +2,7 @@
 
 #include "files/u_DirectoryListing.h"
 #include "logs/u_LogPage.h"
+#include "logs/u_NameEscape.h"
 #include "text/u_ExtensionFilter.h"
 #include "text/u_TextConvert.h"
 
@@ -231,14 +232,15 @@ bool TThreadProcess::ProcessDirectoryEntry(
         std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
         // A forced code out of range reads no file at all.
         const bool m_IsReadable =
-            g_intEncoding == kEncodingAuto ||
-            (g_intEncoding >= kEncodingAnsi && g_intEncoding <= kEncodingUtf16LE);
+            g_intEncoding == kEncodingAuto || IsProcessedEncoding(g_intEncoding);
         if (m_IsReadable && PassesExtensionFilter(m_strName, g_strExtension)) {
             m_Job = std::make_shared<TReadJob>();
             m_Job->g_Folder = p_Listing;
             m_Job->g_strEntryName = p_strEntryName;
             m_Job->g_strNativeFileName = p_strNativeDirectory + p_strEntryName;
-            m_Job->g_strFileName = p_strDirectory + m_strName;
+            // The record's name comes straight from the bytes, escaped: it must lead back to
+            // this very file whatever the name holds.
+            m_Job->g_strFileName = EscapeName(m_Job->g_strNativeFileName);
             g_ReadAhead->Submit(m_Job);
         }
         g_arrQueuedFiles.push_back(std::move(m_Job));
@@ -331,13 +333,14 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     if (p_Job.g_IsRewriteRefused) {
         g_ReadAhead->Release(p_Job);
         m_Record.g_IsSucceeded = false;
-        m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strRewriteError);
+        m_Record.g_strErrorMessage = EscapeName(p_Job.g_strRewriteError);
         QueueRecord(std::move(m_Record));
         return;
     }
     MakeRoomForRewrite(p_Job.g_strNewBytes.size());
-    g_RewritePool->Submit(p_Job.g_strNativeFileName, p_Job.g_strFileName, p_Job.g_Identity,
-                          std::move(p_Job.g_strNewBytes));
+    // The reason quotes the name as text; the record escapes the whole reason afterwards.
+    g_RewritePool->Submit(p_Job.g_strNativeFileName, Utf8ToUtf16Lenient(p_Job.g_strNativeFileName),
+                          p_Job.g_Identity, std::move(p_Job.g_strNewBytes));
     g_ReadAhead->Release(p_Job);
     m_Record.g_IsRewrite = true;
     g_arrPendingRecords.push_back(std::move(m_Record));
@@ -385,7 +388,7 @@ TThreadProcess::TPendingRecord TThreadProcess::TakeOldestRecord() {
     if (m_Record.g_IsRewrite) {
         const TRewriteOutcome m_Outcome = g_RewritePool->TakeFront();
         m_Record.g_IsSucceeded = m_Outcome.g_IsSucceeded;
-        m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(m_Outcome.g_strErrorMessage);
+        m_Record.g_strErrorMessage = EscapeName(m_Outcome.g_strErrorMessage);
     }
     return m_Record;
 }

@@ -7,8 +7,14 @@ if(MSVC)
     endif()
 else()
     target_compile_options(morvane_warnings INTERFACE
-        -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast
-        -Wshadow=local)
+        -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast)
+    # A local hiding another local. GCC names that set -Wshadow=local; Clang has no such option
+    # and its -Wshadow is the closest.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        target_compile_options(morvane_warnings INTERFACE -Wshadow=local)
+    elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        target_compile_options(morvane_warnings INTERFACE -Wshadow)
+    endif()
     if(MORVANE_WARNINGS_AS_ERRORS)
         target_compile_options(morvane_warnings INTERFACE -Werror)
     endif()

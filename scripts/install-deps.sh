@@ -5,9 +5,11 @@ set -euo pipefail
 
 # qt6-svg-dev renders the application picture at build time; qt6-translations-l10n gives Qt's own
 # buttons and dialogs their Chinese texts; desktop-file-utils, appstream and groff-base check the
-# install set.
+# install set. The sanitizer builds use Clang: libclang-rt-dev holds its sanitizer runtimes and
+# llvm its llvm-symbolizer, which turns the reports' addresses into file and line.
 packages=(cmake g++ make pkg-config libicu-dev libgtest-dev libgmock-dev
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n libgl-dev
+          clang libclang-rt-dev llvm
           clang-format xvfb xauth dbus-daemon desktop-file-utils appstream groff-base)
 case "${1:-}" in
 --bench) packages+=(ripgrep sed grep findutils time python3) ;;

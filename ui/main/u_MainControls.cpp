@@ -143,11 +143,11 @@ QWidget* TfrmMain::BuildDirectory(QWidget* p_pnlParent) {
 
 QWidget* TfrmMain::BuildTask(QWidget* p_pnlParent) {
     pnlTask = Named(new QWidget(p_pnlParent), QStringLiteral("pnlTask"));
-    const auto BuildGroup = [this](const QString& p_strGroupName, const QString& p_strCaption,
-                                   const QString& p_strLabelPanelName, QWidget*& p_pnlLabel,
-                                   const QString& p_strLabelName, const QString& p_strLabel,
-                                   QLabel*& p_lblLabel, QPlainTextEdit* p_memMemo,
-                                   const QString& p_strMemoPanelName) {
+    const auto BuildGroup = [](const QString& p_strGroupName, const QString& p_strCaption,
+                               const QString& p_strLabelPanelName, QWidget*& p_pnlLabel,
+                               const QString& p_strLabelName, const QString& p_strLabel,
+                               QLabel*& p_lblLabel, QPlainTextEdit* p_memMemo,
+                               const QString& p_strMemoPanelName) {
         auto* m_gbxGroup = Named(new QGroupBox(p_strCaption), p_strGroupName);
         p_pnlLabel = Named(new QWidget(m_gbxGroup), p_strLabelPanelName);
         p_pnlLabel->setFixedWidth(80);

@@ -1,5 +1,6 @@
 // The summary message of a task as its runner reports it, with the elapsed time formatted.
 
+#include "CaseName.h"
 #include "core/u_Types.h"
 #include "logs/u_TaskSummary.h"
 #include "text/u_TextConvert.h"
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     "总共搜索文件：120个。\r找到匹配文件：15个。\r"
                                     "总计耗费时间：1.23秒。")},
                       TSummaryCase{"OtherModeHasNoMessage", 3, false, std::u16string()}),
-    [](const ::testing::TestParamInfo<TSummaryCase>& p_Info) { return p_Info.param.g_strName; });
+    test::TCaseNameFromName());
 
 TEST(TaskSummary, ErrorEndedTaskNamesTheError) {
     for (const std::int32_t m_intMode : {kModeReplace, kModeFind}) {
@@ -110,7 +111,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, TaskSummaryElapsedTest,
                                            TElapsedCase{1000, 2234, u',', "总计耗费时间：1,23秒。"},
                                            // The tick counter wrapped during the task.
                                            TElapsedCase{0xFFFFFF00u, 0xFFFFFF00u + 1234u, u'.',
-                                                        "总计耗费时间：1.23秒。"}));
+                                                        "总计耗费时间：1.23秒。"}),
+                         [](const ::testing::TestParamInfo<TElapsedCase>& p_Info) {
+                             const TElapsedCase& m_Case = p_Info.param;
+                             return test::CaseName(
+                                 "From" + std::to_string(m_Case.g_intBeginTime) + "To" +
+                                 std::to_string(m_Case.g_intEndTime) +
+                                 (m_Case.g_chrSeparator == u'.' ? "Dot" : "Comma"));
+                         });
 
 } // namespace
 } // namespace morvane

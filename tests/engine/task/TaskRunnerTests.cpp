@@ -1,6 +1,7 @@
 // One task through TTaskRunner without a window: each way a task ends, and its log folder. Without
 // a dispatcher the workers' hand-offs run on the workers, so WaitFor is safe here.
 
+#include "CaseName.h"
 #include "FakeLogsClock.h"
 #include "FakeUi.h"
 #include "TempTree.h"
@@ -198,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "no user interface",
                  -1,
                  -1}),
-    [](const ::testing::TestParamInfo<TEndCase>& p_Info) { return p_Info.param.g_strName; });
+    test::TCaseNameFromName());
 
 TEST_F(TaskRunner, MakesItsOwnLogFolderAndNeverSharesATakenSecond) {
     g_Tree.WriteFile("logs/20261208_101530/000001.txt", "an earlier task's page");

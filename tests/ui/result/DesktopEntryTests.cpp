@@ -1,6 +1,7 @@
 // Finding the desktop's text editor: the application folders, the desktop file of an id, its
 // Exec line and the command built from it. Nothing is launched.
 
+#include "CaseName.h"
 #include "QtPrinters.h"
 #include "TempTree.h"
 #include "u_DesktopEntry.h"
@@ -120,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {QStringLiteral("edit"), QStringLiteral("--file=/tmp/my file.htm")}},
         TCommandCase{"OpenQuoteIsRefused", QStringLiteral("\"edit %f"), {}},
         TCommandCase{"EmptyIsRefused", QString(), {}}),
-    [](const ::testing::TestParamInfo<TCommandCase>& p_Info) { return p_Info.param.g_strName; });
+    test::TCaseNameFromName());
 
 } // namespace
 } // namespace morvane

@@ -1,5 +1,6 @@
 // Cutting log page lines into result row cells.
 
+#include "CaseName.h"
 #include "QtPrinters.h"
 #include "core/u_Types.h"
 #include "logs/u_NameEscape.h"
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                    QStringLiteral("a|b"),
                    QString(),
                    {QStringLiteral("a|b")}}),
-    [](const ::testing::TestParamInfo<TSplitCase>& p_Info) { return p_Info.param.g_strName; });
+    test::TCaseNameFromName());
 
 TEST(SplitTextAppend, DoesNotClearTheList) {
     QStringList m_arrPieces{QStringLiteral("kept")};
@@ -120,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                  1,
                  {QStringLiteral("second line of a reason"), QString(), QString(), QString(),
                   QString()}}),
-    [](const ::testing::TestParamInfo<TRowCase>& p_Info) { return p_Info.param.g_strName; });
+    test::TCaseNameFromName());
 
 #ifndef _WIN32
 TEST(LogFieldToFileName, GivesTheExactBytesOfAnEscapedName) {

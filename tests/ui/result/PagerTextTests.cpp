@@ -1,11 +1,13 @@
 // The pager bar's texts, button states and page moves.
 
+#include "CaseName.h"
 #include "QtPrinters.h"
 #include "u_PagerText.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 namespace morvane {
 namespace {
@@ -51,7 +53,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, PagerButtonStatesTest,
                                            TButtonCase{2, 3, {true, true, true, true}},
                                            // A page beyond the count (a failed load) still
                                            // offers every move.
-                                           TButtonCase{3, 2, {true, true, true, true}}));
+                                           TButtonCase{3, 2, {true, true, true, true}}),
+                         [](const ::testing::TestParamInfo<TButtonCase>& p_Info) {
+                             return test::CaseName(
+                                 "Page" + std::to_string(p_Info.param.g_intCurrentPage) + "Of" +
+                                 std::to_string(p_Info.param.g_intPageCount));
+                         });
 
 TEST(PagerButtonStates, NoPageLeavesTheButtonsAlone) {
     EXPECT_FALSE(PagerButtonStates(1, 0).has_value());
@@ -73,6 +80,13 @@ TEST_P(PageButtonTargetTest, MovesOrDoesNothing) {
               m_Case.g_intExpected);
 }
 
+std::string TargetCaseName(const ::testing::TestParamInfo<TTargetCase>& p_Info) {
+    const char* const kButtonNames[] = {"First", "Previous", "Next", "Last"};
+    return test::CaseName(kButtonNames[static_cast<int>(p_Info.param.g_Button)] +
+                          std::string("From") + std::to_string(p_Info.param.g_intCurrentPage) +
+                          "Of" + std::to_string(p_Info.param.g_intPageCount));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, PageButtonTargetTest,
     ::testing::Values(
@@ -86,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Buttons left enabled by an earlier task: the last one leads to page 0.
         TTargetCase{TPageButton::Last, 1, 0, 0}, TTargetCase{TPageButton::Next, 1, 0, std::nullopt},
         TTargetCase{TPageButton::Next, std::numeric_limits<std::int32_t>::max(),
-                    std::numeric_limits<std::int32_t>::min(), std::nullopt}));
+                    std::numeric_limits<std::int32_t>::min(), std::nullopt}),
+    TargetCaseName);
 
 } // namespace
 } // namespace morvane

@@ -1,6 +1,7 @@
 // The pieces between the engine and the widgets: the status images, the progress bar and list
 // adapters, and the suspension of list updates.
 
+#include "CaseName.h"
 #include "core/u_Types.h"
 #include "u_QtListView.h"
 #include "u_QtProgressBar.h"
@@ -166,9 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
         TCoalescingCase{"NegativeMaximumStopsAtZero", {{false, 2}, {true, -1}}},
         TCoalescingCase{"PositionOnly", {{false, 80}}},
         TCoalescingCase{"MaximumOnly", {{true, 20}}}, TCoalescingCase{"NothingHandedOver", {}}),
-    [](const ::testing::TestParamInfo<TCoalescingCase>& p_Info) {
-        return std::string(p_Info.param.g_strName);
-    });
+    test::TCaseNameFromName());
 
 TEST(QtProgressBar, CoalescedBarEndsAtTheLastMaximumHandedBeforeTheFreeze) {
     QProgressBar m_pgrFilled;

@@ -1,6 +1,7 @@
 // A running task's rows, pager and progress reach the window at the refresh rate, not with every
 // hand-off. Whatever the timing, everything handed over is shown, in order, before the summary.
 
+#include "CaseName.h"
 #include "ResultWindowFixture.h"
 #include "logs/u_LogPage.h"
 #include "u_LogLineFields.h"
@@ -110,9 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Tasks, ResultWindowRefreshTest,
                                            TRefreshCase{"ReplaceRefreshing", kModeReplace, false},
                                            TRefreshCase{"ReplaceWithoutRefreshes", kModeReplace,
                                                         true}),
-                         [](const ::testing::TestParamInfo<TRefreshCase>& p_Info) {
-                             return std::string(p_Info.param.g_strName);
-                         });
+                         TCaseNameFromName());
 
 TEST_F(ResultWindowTest, RefreshesRunOnlyWhileATaskRuns) {
     g_Tree.WriteFile("a.txt", "abc");

@@ -1,5 +1,6 @@
 // The window as built, and what InitGo does before the workers report anything.
 
+#include "CaseName.h"
 #include "ResultWindowFixture.h"
 
 #include <QAction>
@@ -63,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         TControlCase{"ppmListView", "QMenu", QString()},
         TControlCase{"pmiOpenFile", "QAction", QStringLiteral("打开文件(&F)")},
         TControlCase{"pmiOpenFileDirectory", "QAction", QStringLiteral("打开文件所在目录(&D)")}),
-    [](const ::testing::TestParamInfo<TControlCase>& p_Info) { return p_Info.param.g_strName; });
+    TCaseNameFromName());
 
 TEST_F(ResultWindowTest, DesignStateBeforeTheFirstTask) {
     EXPECT_TRUE(g_frmResult->isWindow());
@@ -149,7 +150,10 @@ INSTANTIATE_TEST_SUITE_P(
                       THeaderCase{kModeFind,
                                   {QString(), QStringLiteral("序号"), QStringLiteral("处理结果"),
                                    QStringLiteral("文件编码"), QStringLiteral("文件名")},
-                                  {24, 50, 100, 100, 580}}));
+                                  {24, 50, 100, 100, 580}}),
+    [](const ::testing::TestParamInfo<THeaderCase>& p_Info) {
+        return std::string(p_Info.param.g_intMode == kModeReplace ? "Replace" : "Find");
+    });
 
 TEST_F(ResultWindowTest, InitGoDescribesTheTaskAndResetsTheWindow) {
     g_Tree.WriteFile("a.txt", "abc");

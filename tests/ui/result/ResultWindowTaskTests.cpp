@@ -1,6 +1,7 @@
 // Whole tasks through the real window and the real worker threads: live rows, the summary, the
 // ended state, stopping, an error that ends a task, its own log folder, and letting threads go.
 
+#include "CaseName.h"
 #include "ResultWindowFixture.h"
 #include "core/u_Thread.h"
 #include "u_MainThreadDispatcher.h"
@@ -202,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // The first file's position is the first hand-off: no file is begun.
                       TErrorCase{"NoHandOffReachesTheWindow", TBreak::EveryHandOff,
                                  "总共搜索文件：1个。", "no user interface", "one abc"}),
-    [](const ::testing::TestParamInfo<TErrorCase>& p_Info) { return p_Info.param.g_strName; });
+    TCaseNameFromName());
 
 TEST_F(ResultWindowTaskTest, ATaskNeverWritesIntoAFolderOfTheSameSecond) {
     const std::string m_strTaken = "logs/20261208_101530/000001.txt";

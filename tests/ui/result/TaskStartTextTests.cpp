@@ -1,5 +1,6 @@
 // What the result window shows when a task starts: the description.
 
+#include "CaseName.h"
 #include "QtPrinters.h"
 #include "core/u_Types.h"
 #include "u_TaskDescription.h"
@@ -52,9 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         TDescriptionCase{"AnyOtherModeIsFind", 7, QStringLiteral("x"), QStringLiteral("y"),
                          QStringLiteral("*.*|"), true, true,
                          QStringLiteral("查找模式,查找[x],扩展名[*.*|],包含子目录,区分大小写")}),
-    [](const ::testing::TestParamInfo<TDescriptionCase>& p_Info) {
-        return p_Info.param.g_strName;
-    });
+    test::TCaseNameFromName());
 
 } // namespace
 } // namespace morvane

@@ -224,6 +224,7 @@ TTaskSummaryInput TTaskRunner::SummaryInput(char16_t p_chrDecimalSeparator) cons
         m_Input.g_intMatchingFileCount = g_trdThreadProcess->g_intMatchingFileCount;
         m_Input.g_intReplaceSuccessFileCount = g_trdThreadProcess->g_intReplaceSuccessFileCount;
         m_Input.g_intReplaceFailureFileCount = g_trdThreadProcess->g_intReplaceFailureFileCount;
+        m_Input.g_intUnprocessedFileCount = g_trdThreadProcess->g_intUnprocessedFileCount;
     }
     m_Input.g_strElapsedSeconds =
         FormatElapsedSeconds(g_intBeginTime, g_intEndTime, p_chrDecimalSeparator);

@@ -1,6 +1,7 @@
 #include "task/u_ThreadProcess.h"
 
 #include "files/u_DirectoryListing.h"
+#include "files/u_FileSystemOps.h"
 #include "logs/u_LogPage.h"
 #include "text/u_ExtensionFilter.h"
 #include "text/u_TextConvert.h"
@@ -8,11 +9,6 @@
 #include <exception>
 #include <thread>
 #include <utility>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#endif
 
 namespace morvane {
 
@@ -32,6 +28,7 @@ constexpr std::size_t kMaxQueuedFiles = 128;
 
 const std::u16string kStatusSuccess = u"成功";
 const std::u16string kStatusFailure = u"失败";
+const std::u16string kUnlistableFolderPrefix = u"无法打开文件夹：";
 
 // One reader per core: reading a file is mostly system calls, which overlap well across cores,
 // and more readers than cores would only take turns.
@@ -70,6 +67,7 @@ void TThreadProcess::Execute() {
     g_intMatchingFileCount = 0;
     g_intReplaceSuccessFileCount = 0;
     g_intReplaceFailureFileCount = 0;
+    g_intUnprocessedFileCount = 0;
     g_intPageSize = kPageSize;
     g_intListViewFilePosition = 0;
     g_intLogsFilePosition = 0;
@@ -82,12 +80,7 @@ void TThreadProcess::Execute() {
     g_arrPendingRecords.clear();
     g_arrQueuedFiles.clear();
     g_IsWalkEnding = false;
-#ifndef _WIN32
-    struct stat m_LogFolder {};
-    g_IsLogFolderKnown = stat(Utf16ToUtf8(g_strLogsDirectory).c_str(), &m_LogFolder) == 0;
-    g_intLogFolderDevice = static_cast<std::uint64_t>(m_LogFolder.st_dev);
-    g_intLogFolderInode = static_cast<std::uint64_t>(m_LogFolder.st_ino);
-#endif
+    g_arrLogFolders = FolderAndParentIdentities(Utf16ToUtf8(g_strLogsDirectory));
 
     // An error that escapes the walk (a page that cannot be written, a failed hand-off) must
     // still end the task with the completion callback: the result window leaves its running
@@ -105,7 +98,7 @@ void TThreadProcess::Execute() {
         m_ReadAheadTask.g_IsReplacing = g_intMode == kModeReplace;
         g_ReadAhead = std::make_unique<TReadAhead>(ReaderThreadCount(), m_ReadAheadTask,
                                                    g_intReadAheadByteBudget);
-        ProcessDirectory(Utf16ToUtf8(g_strDirectory), g_strDirectory);
+        ProcessDirectory(nullptr, std::string(), Utf16ToUtf8(g_strDirectory), g_strDirectory);
         HandleQueuedFiles(true);
         // Files begun are finished and recorded, after a stop too.
         MakePendingRecords(true);
@@ -178,61 +171,87 @@ void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
     m_doWriteBufferedLines();
 }
 
-void TThreadProcess::ProcessDirectory(const std::string& p_strNativeDirectory,
+void TThreadProcess::ProcessDirectory(const TDirectoryListing* p_Parent,
+                                      const std::string& p_strName,
+                                      const std::string& p_strNativeDirectory,
                                       const std::u16string& p_strDirectory) {
     if (g_IsStoped.load() || g_IsWalkEnding) {
         return;
     }
     // Shared with the files read ahead, which open their names relative to the listed folder:
     // the path is not looked up again for each, and the folder stays open until they are read.
-    const auto m_Listing = std::make_shared<TDirectoryListing>(p_strNativeDirectory);
+    const auto m_Listing = p_Parent != nullptr
+                               ? std::make_shared<TDirectoryListing>(*p_Parent, p_strName)
+                               : std::make_shared<TDirectoryListing>(p_strNativeDirectory);
+    if (m_Listing->IsNotFollowed() || (p_Parent != nullptr && IsLogFolder(*m_Listing))) {
+        return;
+    }
     if (g_intMode != kModeReplace) {
         while (m_Listing->Next()) {
             if (!ProcessDirectoryEntry(m_Listing, p_strNativeDirectory, p_strDirectory,
-                                       m_Listing->EntryName(), m_Listing->IsDirectory())) {
-                break;
+                                       m_Listing->EntryName(), m_Listing->EntryKind())) {
+                return;
             }
         }
-        return;
-    }
-    // A rewrite renames a new file onto the old name. Some file systems then list that name
-    // again later in the same listing, which would replace in the file a second time; so in
-    // replace mode the folder's entries are taken first, in the listing's order, and handled
-    // afterwards.
-    std::vector<std::pair<std::string, bool>> m_arrEntries;
-    while (m_Listing->Next()) {
-        m_arrEntries.emplace_back(m_Listing->EntryName(), m_Listing->IsDirectory());
-    }
-    for (const auto& [m_strEntryName, m_IsDirectory] : m_arrEntries) {
-        if (!ProcessDirectoryEntry(m_Listing, p_strNativeDirectory, p_strDirectory, m_strEntryName,
-                                   m_IsDirectory)) {
-            break;
+    } else {
+        // A rewrite renames a new file onto the old name. Some file systems then list that name
+        // again later in the same listing, which would replace in the file a second time; so in
+        // replace mode the folder's entries are taken first, in the listing's order, and handled
+        // afterwards.
+        std::vector<std::pair<std::string, TDirectoryListing::TEntryKind>> m_arrEntries;
+        while (m_Listing->Next()) {
+            m_arrEntries.emplace_back(m_Listing->EntryName(), m_Listing->EntryKind());
+        }
+        for (const auto& [m_strEntryName, m_intEntryKind] : m_arrEntries) {
+            if (!ProcessDirectoryEntry(m_Listing, p_strNativeDirectory, p_strDirectory,
+                                       m_strEntryName, m_intEntryKind)) {
+                return;
+            }
         }
     }
+    if (m_Listing->ErrorCode() != 0) {
+        ReportUnlistableFolder(p_strDirectory, m_Listing->ErrorCode());
+    }
+}
+
+void TThreadProcess::ReportUnlistableFolder(const std::u16string& p_strDirectory,
+                                            int p_intErrorCode) {
+    // Records are made in walk order: the files met before the folder come first.
+    HandleQueuedFiles(true);
+    if (g_IsWalkEnding || g_IsStoped.load()) {
+        return;
+    }
+    TPendingRecord m_Record;
+    m_Record.g_strFileName = p_strDirectory;
+    if (m_Record.g_strFileName.size() > 1 && m_Record.g_strFileName.back() == u'/') {
+        m_Record.g_strFileName.pop_back();
+    }
+    m_Record.g_IsSucceeded = false;
+    m_Record.g_IsSkipped = true;
+    m_Record.g_strErrorMessage =
+        kUnlistableFolderPrefix + Utf8ToUtf16Lenient(SystemErrorText(p_intErrorCode));
+    QueueRecord(std::move(m_Record));
 }
 
 bool TThreadProcess::ProcessDirectoryEntry(
     const std::shared_ptr<const TDirectoryListing>& p_Listing,
     const std::string& p_strNativeDirectory, const std::u16string& p_strDirectory,
-    const std::string& p_strEntryName, bool p_IsDirectory) {
-    if (p_IsDirectory) {
+    const std::string& p_strEntryName, TDirectoryListing::TEntryKind p_intEntryKind) {
+    if (p_intEntryKind == TDirectoryListing::TEntryKind::Directory) {
         if (g_IsContainSubFloder) {
-            // The task's own pages appear in its log folder as records are made: that folder is
-            // listed only once every file met before it has been handled, as without reading
-            // ahead.
-            if (IsTaskLogFolder(*p_Listing, p_strEntryName, p_strDirectory)) {
-                HandleQueuedFiles(true);
-            }
-            ProcessDirectory(p_strNativeDirectory + p_strEntryName + '/',
+            ProcessDirectory(p_Listing.get(), p_strEntryName,
+                             p_strNativeDirectory + p_strEntryName + '/',
                              p_strDirectory + Utf8ToUtf16Lenient(p_strEntryName) + u'/');
         }
     } else {
         std::shared_ptr<TReadJob> m_Job;
         std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
-        // A forced code out of range reads no file at all.
+        // A forced code out of range reads no file at all. A FIFO, socket or device is met and
+        // counted, but never opened.
         const bool m_IsReadable =
-            g_intEncoding == kEncodingAuto ||
-            (g_intEncoding >= kEncodingAnsi && g_intEncoding <= kEncodingUtf16LE);
+            (g_intEncoding == kEncodingAuto ||
+             (g_intEncoding >= kEncodingAnsi && g_intEncoding <= kEncodingUtf16LE)) &&
+            p_intEntryKind == TDirectoryListing::TEntryKind::RegularFile;
         if (m_IsReadable && PassesExtensionFilter(m_strName, g_strExtension)) {
             m_Job = std::make_shared<TReadJob>();
             m_Job->g_Folder = p_Listing;
@@ -247,24 +266,8 @@ bool TThreadProcess::ProcessDirectoryEntry(
     return !g_IsWalkEnding && !g_IsStoped.load();
 }
 
-bool TThreadProcess::IsTaskLogFolder(const TDirectoryListing& p_Listing,
-                                     const std::string& p_strEntryName,
-                                     const std::u16string& p_strDirectory) const {
-#ifdef _WIN32
-    (void)p_Listing;
-    std::u16string m_strFolder = p_strDirectory + Utf8ToUtf16Lenient(p_strEntryName);
-    return AsciiUpperCase(m_strFolder) == AsciiUpperCase(g_strLogsDirectory);
-#else
-    (void)p_strDirectory;
-    if (!g_IsLogFolderKnown || p_Listing.DirectoryFd() < 0) {
-        return false;
-    }
-    struct stat m_Folder {};
-    return fstatat(p_Listing.DirectoryFd(), p_strEntryName.c_str(), &m_Folder,
-                   AT_SYMLINK_NOFOLLOW) == 0 &&
-           static_cast<std::uint64_t>(m_Folder.st_dev) == g_intLogFolderDevice &&
-           static_cast<std::uint64_t>(m_Folder.st_ino) == g_intLogFolderInode;
-#endif
+bool TThreadProcess::IsLogFolder(const TDirectoryListing& p_Listing) const {
+    return IsOneOfFolders(p_Listing, g_arrLogFolders);
 }
 
 void TThreadProcess::HandleQueuedFiles(bool p_IsDraining) {
@@ -315,6 +318,14 @@ void TThreadProcess::HandleFile(const std::shared_ptr<TReadJob>& p_Job) {
 void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     if (!p_Job.g_IsMatched) {
         g_ReadAhead->Release(p_Job);
+        if (!p_Job.g_strSkipReason.empty()) {
+            TPendingRecord m_Record;
+            m_Record.g_strFileName = p_Job.g_strFileName;
+            m_Record.g_IsSucceeded = false;
+            m_Record.g_IsSkipped = true;
+            m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strSkipReason);
+            QueueRecord(std::move(m_Record));
+        }
         return;
     }
     TPendingRecord m_Record;
@@ -391,6 +402,10 @@ TThreadProcess::TPendingRecord TThreadProcess::TakeOldestRecord() {
 }
 
 void TThreadProcess::CountRecord(const TPendingRecord& p_Record) {
+    if (p_Record.g_IsSkipped) {
+        ++g_intUnprocessedFileCount;
+        return;
+    }
     ++g_intMatchingFileCount;
     if (g_intMode == kModeReplace) {
         ++(p_Record.g_IsSucceeded ? g_intReplaceSuccessFileCount : g_intReplaceFailureFileCount);
@@ -420,7 +435,8 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
         m_arrSubItems.push_back(p_strStatus);
         m_arrSubItems.push_back(m_strEncodingName);
         m_arrSubItems.push_back(p_strFileName);
-        if (g_intMode == kModeReplace) {
+        // Find mode's rows have a reason only where a file could not be read.
+        if (g_intMode == kModeReplace || !p_strErrorMessage.empty()) {
             m_arrSubItems.push_back(p_strErrorMessage);
         }
         const int m_intImageIndex = p_strStatus == kStatusSuccess ? 0 : 1;
@@ -446,12 +462,14 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
         g_arrProcessLogs.clear();
     }
 
-    g_intPageCount = g_intMatchingFileCount / g_intPageSize +
-                     (g_intMatchingFileCount % g_intPageSize != 0 ? 1 : 0);
+    // Pages hold records, and not every record is a match: a file that could not be read has
+    // one too.
+    g_intPageCount = g_intLogsFilePosition / g_intPageSize +
+                     (g_intLogsFilePosition % g_intPageSize != 0 ? 1 : 0);
 
     if (g_doUpdatePagerInfoCallBackProcedure) {
         // The counts as they stand now, whenever the batch runs.
-        g_HandOffBatch.Add([this, m_intRecordCount = g_intMatchingFileCount,
+        g_HandOffBatch.Add([this, m_intRecordCount = g_intLogsFilePosition,
                             m_intPageSize = g_intPageSize, m_intPageCount = g_intPageCount] {
             g_doUpdatePagerInfoCallBackProcedure(m_intRecordCount, m_intPageSize, m_intPageCount);
         });

@@ -42,6 +42,8 @@ public:
     std::int32_t g_intMatchingFileCount = 0;
     std::int32_t g_intReplaceSuccessFileCount = 0;
     std::int32_t g_intReplaceFailureFileCount = 0;
+    // Wanted files and folders that could not be read (each has a "失败" record); both modes.
+    std::int32_t g_intUnprocessedFileCount = 0;
 
     // Task parameters, fixed at construction.
     const std::int32_t g_intMode;
@@ -92,10 +94,15 @@ private:
         TEncodingCode g_intEncoding = 0;
         bool g_IsRewrite = false; // its outcome is the rewrite pool's oldest one
         bool g_IsSucceeded = true;
+        bool g_IsSkipped = false; // a file or folder that could not be read: not a match
         std::u16string g_strErrorMessage;
     };
 
-    void ProcessDirectory(const std::string& p_strNativeDirectory,
+    // Walks one folder: the root (p_Parent null, opened by its path) or the folder p_strName of
+    // p_Parent, opened relative to it. p_strNativeDirectory and p_strDirectory are its path,
+    // ending with "/", for the records and the rewrites.
+    void ProcessDirectory(const TDirectoryListing* p_Parent, const std::string& p_strName,
+                          const std::string& p_strNativeDirectory,
                           const std::u16string& p_strDirectory);
     // Meets one entry of a listed directory: a folder is walked at once, a file is queued for
     // handling in walk order (and, when wanted, for reading ahead). False once the walk is to
@@ -103,18 +110,21 @@ private:
     bool ProcessDirectoryEntry(const std::shared_ptr<const TDirectoryListing>& p_Listing,
                                const std::string& p_strNativeDirectory,
                                const std::u16string& p_strDirectory,
-                               const std::string& p_strEntryName, bool p_IsDirectory);
+                               const std::string& p_strEntryName,
+                               TDirectoryListing::TEntryKind p_intEntryKind);
+    // The "失败" record of a folder that could not be listed, after the files met before it.
+    void ReportUnlistableFolder(const std::u16string& p_strDirectory, int p_intErrorCode);
     // Handles the queued files whose reading is done, oldest first, and waits while the queue
     // is full; with p_IsDraining, handles all. After a stop, drops the rest.
     void HandleQueuedFiles(bool p_IsDraining);
     // The walk's part for one file met, in walk order: the count, the position, and for a wanted
     // file (p_Job, null otherwise) its record and rewrite.
     void HandleFile(const std::shared_ptr<TReadJob>& p_Job);
-    // A wanted file, read and tested ahead: records it, rewriting it first in replace mode.
+    // A wanted file, read and tested ahead: records it, rewriting it first in replace mode; a
+    // file that could not be read gets its "失败" record.
     void ProcessFile(std::int32_t p_intMode, TReadJob& p_Job);
-    // Whether the folder p_strEntryName of p_Listing is the task's own log folder.
-    bool IsTaskLogFolder(const TDirectoryListing& p_Listing, const std::string& p_strEntryName,
-                         const std::u16string& p_strDirectory) const;
+    // Whether a folder met by the walk holds the task logs (see g_arrLogFolders).
+    bool IsLogFolder(const TDirectoryListing& p_Listing) const;
     void UpdateProcessFile(const std::u16string& p_strFileName, TEncodingCode p_intEncoding,
                            const std::u16string& p_strStatus,
                            const std::u16string& p_strErrorMessage);
@@ -160,11 +170,9 @@ private:
     std::unique_ptr<TReadAhead> g_ReadAhead;
     std::deque<std::shared_ptr<TReadJob>> g_arrQueuedFiles;
     bool g_IsWalkEnding = false; // a stop was seen after a file was handled
-    // The task's log folder, whose pages the walk must see as a walk without reading ahead
-    // would; see IsTaskLogFolder.
-    bool g_IsLogFolderKnown = false;
-    std::uint64_t g_intLogFolderDevice = 0;
-    std::uint64_t g_intLogFolderInode = 0;
+    // The task's log folder and the folder that holds the task log folders: never entered, so
+    // that no task searches or rewrites its own records, wherever they lie in the tree.
+    std::vector<TFolderIdentity> g_arrLogFolders;
     // Replace mode: the rewrites begun, and the records waiting for them. Touched by the worker
     // only (the pool has threads of its own).
     std::unique_ptr<TRewritePool> g_RewritePool;

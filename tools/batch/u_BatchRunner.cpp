@@ -184,7 +184,7 @@ int TBatchRunner::Report() {
     g_Output.WriteMessage(TBatchOutput::MessageText(BuildTaskSummary(m_Summary)));
     g_Output.WriteMessage(Utf16ToUtf8(g_TaskRunner->TaskLogsDirectory()));
     return ExitCode(!m_Summary.g_strErrorMessage.empty(), m_Summary.g_IsStoped,
-                    m_Summary.g_intReplaceFailureFileCount);
+                    m_Summary.g_intReplaceFailureFileCount + m_Summary.g_intUnprocessedFileCount);
 }
 
 } // namespace morvane

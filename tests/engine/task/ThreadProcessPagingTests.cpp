@@ -206,55 +206,30 @@ TEST_F(ThreadProcessPaging, AnErrorThatEscapesTheWalkStillWritesTheBufferedRecor
     }
 }
 
-// The walk meets the task's own log folder like any other when it lies inside the tree, with the
-// pages written by then: files are read ahead of the walk's handling, but that folder is listed
-// only once every file met before it has been handled and recorded.
-TEST(ThreadProcessOwnLogs, TheTasksOwnLogFolderShowsThePagesWrittenBeforeItIsReached) {
+// The folder of the task log folders, and the task's own, are never entered, wherever they lie
+// in the tree: a replace task never searches, counts or rewrites its own pages or those of
+// earlier tasks. The pages here are planted before the task; its own records go to a page of
+// the same name, which must hold only them.
+TEST(ThreadProcessOwnLogs, TheLogFoldersAreNeverEntered) {
     TTempTree m_Tree;
-    // Folders for the files and candidate log folders side by side; the candidate listed last is
-    // the task's, and exactly 5000 matching files come before it, in the five folders listed
-    // just before it: page 1 is written by the very last file before the log folder is reached.
-    for (int m_intFolder = 0; m_intFolder < 10; ++m_intFolder) {
-        m_Tree.MakeDir("tree/needles" + std::to_string(m_intFolder));
-        m_Tree.MakeDir("tree/logs" + std::to_string(m_intFolder));
-    }
-    std::vector<std::string> m_arrFolders;
-    std::vector<std::string> m_arrFoldersBefore;
-    std::string m_strLogs;
-    for (const auto& m_Entry : std::filesystem::directory_iterator(m_Tree.Path("tree"))) {
-        if (m_Entry.path().filename().string().starts_with("logs")) {
-            m_strLogs = m_Entry.path().string();
-            m_arrFoldersBefore = m_arrFolders;
-        } else {
-            m_arrFolders.push_back(m_Entry.path().string());
-        }
-    }
-    if (m_arrFoldersBefore.size() < 5) {
-        GTEST_SKIP() << "this file system lists the log folders too early to tell";
-    }
-    for (std::size_t m_intFolder = m_arrFoldersBefore.size() - 5;
-         m_intFolder < m_arrFoldersBefore.size(); ++m_intFolder) {
-        WriteManyFiles(m_arrFoldersBefore[m_intFolder], 0, 1000, ".txt", "needles");
-    }
-    const int m_intMatchingBefore = 5000;
+    m_Tree.WriteFiles({{"tree/a.txt", "needle"},
+                       {"tree/deep/logs/20260101_000000/000001.txt", "1|成功|ANSI|needle|"},
+                       {"tree/deep/logs/20260102_000000/000001.txt", "1|成功|ANSI|needle|"},
+                       {"tree/deep/logs/stray.txt", "needle"}});
     TTaskParameters m_Parameters;
-    m_Parameters.g_strLogsDirectory = m_strLogs;
+    m_Parameters.g_intMode = kModeReplace;
+    m_Parameters.g_strLogsDirectory = m_Tree.Path("tree/deep/logs/20260102_000000").string();
     m_Parameters.g_strDirectory = m_Tree.RootWithSlash() + "tree/";
-    // Every file holds the find text, and so do the folders' names: every record line, and so
-    // every page, matches too.
-    m_Parameters.g_strOldText = u"needles";
-    for (const auto m_intStep : {std::chrono::milliseconds(1000), std::chrono::milliseconds(0)}) {
-        SCOPED_TRACE(m_intStep.count());
-        for (const auto& m_Entry : std::filesystem::directory_iterator(m_strLogs)) {
-            std::filesystem::remove(m_Entry.path());
-        }
-        TTaskHarness m_Harness(m_Parameters, m_intStep);
-        m_Harness.Run();
-        const int m_intPagesMet = m_intMatchingBefore / 5000;
-        EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 5000 + m_intPagesMet);
-        EXPECT_EQ(m_Harness.Thread().g_intMatchingFileCount, 5000 + m_intPagesMet);
-        EXPECT_TRUE(m_Harness.Thread().g_strErrorMessage.empty());
-    }
+    TTaskHarness m_Harness(m_Parameters);
+    m_Harness.Run();
+    EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 1);
+    EXPECT_EQ(m_Harness.Thread().g_intReplaceSuccessFileCount, 1);
+    EXPECT_EQ(m_Tree.ReadFile("tree/a.txt"), "pin\r\n");
+    EXPECT_EQ(m_Tree.ReadFile("tree/deep/logs/20260101_000000/000001.txt"), "1|成功|ANSI|needle|");
+    EXPECT_EQ(m_Tree.ReadFile("tree/deep/logs/stray.txt"), "needle");
+    EXPECT_EQ(
+        ReadPageLines(m_Tree.Path("tree/deep/logs/20260102_000000/000001.txt")),
+        std::vector<std::string>{"1|成功|UTF8无Bom|" + m_Tree.RootWithSlash() + "tree/a.txt|"});
 }
 
 } // namespace

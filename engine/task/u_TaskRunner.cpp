@@ -82,6 +82,7 @@ void TTaskRunner::CreateWorkers() {
                                                         g_Parameters.g_IsContainSubFloder);
     g_trdThreadSearch->g_pgrProgress = g_pgrProgress;
     g_trdThreadSearch->g_doHandOffClock = g_doHandOffClock;
+    g_trdThreadSearch->g_strLogsDirectory = g_strTaskLogsDirectory;
 
     g_trdThreadProcess =
         std::make_unique<TRunnerThreadProcess>(*this, g_Parameters, g_strTaskLogsDirectory);

@@ -2,13 +2,19 @@
 
 #include "files/u_DirectoryListing.h"
 #include "files/u_FileSystemOps.h"
+#include "files/u_SafeRewrite.h"
 #include "logs/u_LogPage.h"
 #include "text/u_ExtensionFilter.h"
 #include "text/u_TextConvert.h"
 
 #include <exception>
+#include <string>
 #include <thread>
 #include <utility>
+
+#ifdef __linux__
+#include <unistd.h>
+#endif
 
 namespace morvane {
 
@@ -29,6 +35,29 @@ constexpr std::size_t kMaxQueuedFiles = 128;
 const std::u16string kStatusSuccess = u"成功";
 const std::u16string kStatusFailure = u"失败";
 const std::u16string kUnlistableFolderPrefix = u"无法打开文件夹：";
+
+#ifdef __linux__
+bool IsOpenFolderPathAvailable() {
+    static const bool s_IsAvailable = access("/proc/self/fd", X_OK) == 0;
+    return s_IsAvailable;
+}
+#endif
+
+// The path by which a rewrite finds the file: through the walk's open folder where the system
+// names open folders (Linux), so that, as for reading, nothing below the root is looked up from
+// the root again; a folder swapped for a link meanwhile is not followed, and a path longer than
+// the system's limit still works. Elsewhere the full path; the rewrite then still refuses a file
+// that is not the one that was read.
+std::string RewritePath(const TReadJob& p_Job) {
+#ifdef __linux__
+    if (p_Job.g_Folder != nullptr && p_Job.g_Folder->DirectoryFd() >= 0 &&
+        IsOpenFolderPathAvailable()) {
+        return "/proc/self/fd/" + std::to_string(p_Job.g_Folder->DirectoryFd()) + "/" +
+               p_Job.g_strEntryName;
+    }
+#endif
+    return p_Job.g_strNativeFileName;
+}
 
 // One reader per core: reading a file is mostly system calls, which overlap well across cores,
 // and more readers than cores would only take turns.
@@ -243,7 +272,7 @@ bool TThreadProcess::ProcessDirectoryEntry(
                              p_strNativeDirectory + p_strEntryName + '/',
                              p_strDirectory + Utf8ToUtf16Lenient(p_strEntryName) + u'/');
         }
-    } else {
+    } else if (!IsRewriteTemporaryName(p_strEntryName)) {
         std::shared_ptr<TReadJob> m_Job;
         std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
         // A forced code out of range reads no file at all. A FIFO, socket or device is met and
@@ -347,10 +376,12 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
         return;
     }
     MakeRoomForRewrite(p_Job.g_strNewBytes.size());
-    g_RewritePool->Submit(p_Job.g_strNativeFileName, p_Job.g_strFileName, p_Job.g_Identity,
+    g_RewritePool->Submit(RewritePath(p_Job), p_Job.g_strFileName, p_Job.g_Identity,
                           std::move(p_Job.g_strNewBytes));
     g_ReadAhead->Release(p_Job);
     m_Record.g_IsRewrite = true;
+    // The rewrite may find its folder through the walk's open listing; kept open until then.
+    m_Record.g_Folder = p_Job.g_Folder;
     g_arrPendingRecords.push_back(std::move(m_Record));
     MakePendingRecords(false);
 }

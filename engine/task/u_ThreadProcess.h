@@ -95,6 +95,7 @@ private:
         bool g_IsRewrite = false; // its outcome is the rewrite pool's oldest one
         bool g_IsSucceeded = true;
         bool g_IsSkipped = false; // a file or folder that could not be read: not a match
+        std::shared_ptr<const TDirectoryListing> g_Folder; // kept open for the rewrite
         std::u16string g_strErrorMessage;
     };
 

@@ -86,7 +86,12 @@ public:
     bool IsDirectory() const { return g_intEntryKind == TEntryKind::Directory; }
     TEntryKind EntryKind() const { return g_intEntryKind; }
 
-#ifndef _WIN32
+#ifdef _WIN32
+    // The listed folder's path, ending with a separator.
+    const std::string& NativeDirectory() const {
+        return g_strNativeDirectory;
+    }
+#else
     // The listed folder's descriptor, valid while this object lives (also after the last entry),
     // for opening entries relative to it; -1 when the folder could not be listed.
     int DirectoryFd() const;

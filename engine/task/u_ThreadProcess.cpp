@@ -2,6 +2,7 @@
 
 #include "files/u_DirectoryListing.h"
 #include "files/u_FileSystemOps.h"
+#include "files/u_RewriteLeftovers.h"
 #include "files/u_SafeRewrite.h"
 #include "logs/u_LogPage.h"
 #include "text/u_ExtensionFilter.h"
@@ -110,6 +111,8 @@ void TThreadProcess::Execute() {
     g_arrQueuedFiles.clear();
     g_IsWalkEnding = false;
     g_arrLogFolders = FolderAndParentIdentities(Utf16ToUtf8(g_strLogsDirectory));
+    g_arrStaleTemporaries.clear();
+    g_intTaskStartNs = WallClockNs();
 
     // An error that escapes the walk (a page that cannot be written, a failed hand-off) must
     // still end the task with the completion callback: the result window leaves its running
@@ -148,6 +151,7 @@ void TThreadProcess::Execute() {
     g_ReadAhead.reset();
     g_RewritePool.reset();
     g_arrPendingRecords.clear();
+    g_arrStaleTemporaries.clear();
     std::vector<std::u16string>().swap(g_arrProcessLogs);
 
     g_IsCompleted.store(true);
@@ -227,9 +231,16 @@ void TThreadProcess::ProcessDirectory(const TDirectoryListing* p_Parent,
         // again later in the same listing, which would replace in the file a second time; so in
         // replace mode the folder's entries are taken first, in the listing's order, and handled
         // afterwards.
+        // A rewrite's temporary file met here was left by a rewrite that died, unless another
+        // task is rewriting beside this one; the first rewrite in the folder clears them.
         std::vector<std::pair<std::string, TDirectoryListing::TEntryKind>> m_arrEntries;
         while (m_Listing->Next()) {
             m_arrEntries.emplace_back(m_Listing->EntryName(), m_Listing->EntryKind());
+            if (IsRewriteTemporaryName(m_Listing->EntryName())) {
+                TStaleTemporaries& m_Stale = g_arrStaleTemporaries[m_Listing.get()];
+                m_Stale.g_Folder = m_Listing;
+                m_Stale.g_arrNames.push_back(m_Listing->EntryName());
+            }
         }
         for (const auto& [m_strEntryName, m_intEntryKind] : m_arrEntries) {
             if (!ProcessDirectoryEntry(m_Listing, p_strNativeDirectory, p_strDirectory,
@@ -273,6 +284,7 @@ bool TThreadProcess::ProcessDirectoryEntry(
                              p_strDirectory + Utf8ToUtf16Lenient(p_strEntryName) + u'/');
         }
     } else if (!IsRewriteTemporaryName(p_strEntryName)) {
+        // (A rewrite's temporary file is none of the user's: never searched or counted.)
         std::shared_ptr<TReadJob> m_Job;
         std::u16string m_strName = Utf8ToUtf16Lenient(p_strEntryName);
         // A forced code out of range reads no file at all. A FIFO, socket or device is met and
@@ -293,6 +305,15 @@ bool TThreadProcess::ProcessDirectoryEntry(
         HandleQueuedFiles(false);
     }
     return !g_IsWalkEnding && !g_IsStoped.load();
+}
+
+void TThreadProcess::RemoveStaleTemporaries(const TDirectoryListing& p_Folder) {
+    const auto m_It = g_arrStaleTemporaries.find(&p_Folder);
+    if (m_It == g_arrStaleTemporaries.end()) {
+        return;
+    }
+    RemoveStaleRewriteTemporaries(p_Folder, m_It->second.g_arrNames, g_intTaskStartNs);
+    g_arrStaleTemporaries.erase(m_It);
 }
 
 bool TThreadProcess::IsLogFolder(const TDirectoryListing& p_Listing) const {
@@ -374,6 +395,9 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
         m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strRewriteError);
         QueueRecord(std::move(m_Record));
         return;
+    }
+    if (p_Job.g_Folder != nullptr) {
+        RemoveStaleTemporaries(*p_Job.g_Folder);
     }
     MakeRoomForRewrite(p_Job.g_strNewBytes.size());
     g_RewritePool->Submit(RewritePath(p_Job), p_Job.g_strFileName, p_Job.g_Identity,

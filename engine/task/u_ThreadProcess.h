@@ -18,6 +18,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,6 +125,9 @@ private:
     // A wanted file, read and tested ahead: records it, rewriting it first in replace mode; a
     // file that could not be read gets its "失败" record.
     void ProcessFile(std::int32_t p_intMode, TReadJob& p_Job);
+    // Replace mode: before the first rewrite in p_Folder, removes the stale rewrite temporaries
+    // the walk met there (see g_arrStaleTemporaries).
+    void RemoveStaleTemporaries(const TDirectoryListing& p_Folder);
     // Whether a folder met by the walk holds the task logs (see g_arrLogFolders).
     bool IsLogFolder(const TDirectoryListing& p_Listing) const;
     void UpdateProcessFile(const std::u16string& p_strFileName, TEncodingCode p_intEncoding,
@@ -174,6 +178,14 @@ private:
     // The task's log folder and the folder that holds the task log folders: never entered, so
     // that no task searches or rewrites its own records, wherever they lie in the tree.
     std::vector<TFolderIdentity> g_arrLogFolders;
+    // Replace mode: the rewrite temporaries met in folders with no rewrite yet, by folder (kept
+    // open, so the key stays that folder's); see RemoveStaleTemporaries. Worker only.
+    struct TStaleTemporaries {
+        std::shared_ptr<const TDirectoryListing> g_Folder;
+        std::vector<std::string> g_arrNames;
+    };
+    std::map<const TDirectoryListing*, TStaleTemporaries> g_arrStaleTemporaries;
+    std::int64_t g_intTaskStartNs = 0; // wall clock, as file times are kept
     // Replace mode: the rewrites begun, and the records waiting for them. Touched by the worker
     // only (the pool has threads of its own).
     std::unique_ptr<TRewritePool> g_RewritePool;

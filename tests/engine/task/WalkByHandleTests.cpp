@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <thread>
 
@@ -177,6 +178,75 @@ TEST_F(WalkByHandle, PathsLongerThanTheSystemLimitWork) {
         unlinkat(m_arrFolders[m_intLevel - 1], m_strLevel.c_str(), AT_REMOVEDIR);
     }
     close(m_arrFolders.front());
+}
+
+// The folder of the task log folders, the task's own, and the rewrite temporaries: neither pass
+// meets them, so both count the same files.
+TEST_F(WalkByHandle, LogFoldersAndTemporariesAreLeftOutByBothPasses) {
+    g_Tree.WriteFiles({{"tree/a.txt", "needle"},
+                       {"tree/.~mvabcd1234.tmp", "needle"},
+                       {"tree/deep/b.txt", "needle"},
+                       {"tree/deep/logs/20260101_000000/000001.txt", "needle"},
+                       {"tree/deep/logs/20260102_000000/000001.txt", "needle"}});
+    const std::string m_strTaskLogs = g_Tree.Path("tree/deep/logs/20260102_000000").string();
+    // Newer than the task, as another task's rewrite under way would be: not removed either.
+    const timespec m_arrTimes[2] = {{std::time(nullptr) + 3600, 0}, {std::time(nullptr) + 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, g_Tree.Path("tree/.~mvabcd1234.tmp").c_str(), m_arrTimes, 0), 0);
+    for (const std::int32_t m_intMode : {kModeFind, kModeReplace}) {
+        SCOPED_TRACE(m_intMode);
+        TTaskParameters m_Parameters = Parameters(m_intMode);
+        m_Parameters.g_strLogsDirectory = m_strTaskLogs;
+        m_Parameters.g_strNewText = u"needle"; // the same files match in the second round
+        TTaskHarness m_Harness(m_Parameters);
+        m_Harness.Run();
+        EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 2);
+        EXPECT_EQ(m_Harness.Thread().g_intMatchingFileCount, 2);
+        EXPECT_EQ(CountPass(m_strTaskLogs), 2);
+    }
+    EXPECT_EQ(g_Tree.ReadFile("tree/.~mvabcd1234.tmp"), "needle");
+    EXPECT_EQ(g_Tree.ReadFile("tree/deep/logs/20260101_000000/000001.txt"), "needle");
+    // Without a log folder in the tree, all of it is met.
+    EXPECT_EQ(CountPass(g_Tree.Path("logs").string()), 4);
+}
+
+// A replace task removes the stale temporaries of the folders it rewrites in: its user's, older
+// than the task. Others stay: a newer one may be another task's rewrite under way.
+TEST_F(WalkByHandle, StaleTemporariesAreRemovedWhereTheTaskRewrites) {
+    struct TCase {
+        const char* g_strPath;
+        bool g_IsStale;  // modified long before the task
+        bool g_IsOthers; // owned by another user (root only can arrange that)
+        bool g_IsRemoved;
+    };
+    const TCase m_arrCases[] = {
+        {"tree/a/.~mvstale001.tmp", true, false, true},
+        {"tree/a/.~mvfresh001.tmp", false, false, false},
+        {"tree/a/.~mvother001.tmp", true, true, false},
+        {"tree/b/.~mvstale002.tmp", true, false, false}, // no rewrite in b
+    };
+    g_Tree.WriteFiles({{"tree/a/hit.txt", "needle"}, {"tree/b/miss.txt", "nothing"}});
+    const bool m_IsRoot = geteuid() == 0;
+    for (const auto& m_Case : m_arrCases) {
+        const auto m_Path = g_Tree.WriteFile(m_Case.g_strPath, "left over");
+        // Long past, or an hour ahead of the task.
+        const timespec m_Time{m_Case.g_IsStale ? 946684800 : std::time(nullptr) + 3600, 0};
+        const timespec m_arrTimes[2] = {m_Time, m_Time};
+        ASSERT_EQ(utimensat(AT_FDCWD, m_Path.c_str(), m_arrTimes, 0), 0);
+        if (m_Case.g_IsOthers && m_IsRoot) {
+            ASSERT_EQ(chown(m_Path.c_str(), 65534, 65534), 0);
+        }
+    }
+    TTaskHarness m_Harness(Parameters(kModeReplace));
+    m_Harness.Run();
+    EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 2);
+    EXPECT_EQ(m_Harness.Thread().g_intReplaceSuccessFileCount, 1);
+    for (const auto& m_Case : m_arrCases) {
+        if (m_Case.g_IsOthers && !m_IsRoot) {
+            continue; // every file here is the user's own
+        }
+        EXPECT_EQ(std::filesystem::exists(g_Tree.Path(m_Case.g_strPath)), !m_Case.g_IsRemoved)
+            << m_Case.g_strPath;
+    }
 }
 
 } // namespace

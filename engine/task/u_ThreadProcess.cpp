@@ -8,6 +8,7 @@
 #include "text/u_ExtensionFilter.h"
 #include "text/u_TextConvert.h"
 
+#include <chrono>
 #include <exception>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@ namespace morvane {
 namespace {
 
 constexpr std::int32_t kPageSize = 5000;
+constexpr std::chrono::milliseconds kPageSaveInterval{1000};
 // Rewrites side by side: enough for the disk to confirm many in one go, few enough that a stop
 // leaves little to finish.
 constexpr std::size_t kRewriteThreads = 16;
@@ -105,6 +107,8 @@ void TThreadProcess::Execute() {
     g_arrProcessLogs.reserve(static_cast<std::size_t>(g_intPageSize));
     g_HandOffBatch = THandOffBatch(g_doHandOffClock);
     g_ProgressThrottle = THandOffThrottle(g_doHandOffClock);
+    g_PageSaveThrottle = THandOffThrottle(g_doHandOffClock, kPageSaveInterval);
+    g_intSavedLineCount = 0;
     g_intPublishedPosition = 0;
     g_intHandedPosition = 0;
     g_arrPendingRecords.clear();
@@ -358,6 +362,7 @@ void TThreadProcess::HandleQueuedFiles(bool p_IsDraining) {
 void TThreadProcess::HandleFile(const std::shared_ptr<TReadJob>& p_Job) {
     ++g_intSearchFileCount;
     UpdateProgressPosition(g_intSearchFileCount);
+    SaveCurrentPageIfDue();
     if (!p_Job) {
         return;
     }
@@ -515,7 +520,9 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
         // Still the page count from before this record: the number of the page just filled.
         WriteLogPage(g_intPageCount);
         g_arrProcessLogs.clear();
+        g_intSavedLineCount = 0;
     }
+    SaveCurrentPageIfDue();
 
     // Pages hold records, and not every record is a match: a file that could not be read has
     // one too.
@@ -557,6 +564,18 @@ void TThreadProcess::FlushHandOffs() {
         g_HandOffBatch.Add([this, m_intPosition] { g_pgrProgress->SetPosition(m_intPosition); });
     }
     g_HandOffBatch.Flush();
+}
+
+void TThreadProcess::SaveCurrentPageIfDue() {
+    if (g_intMode != kModeReplace || g_arrProcessLogs.size() == g_intSavedLineCount ||
+        !g_PageSaveThrottle.IsDue()) {
+        return;
+    }
+    g_PageSaveThrottle.Restart();
+    // Rows before the page that holds them, as for a full page.
+    g_HandOffBatch.Flush();
+    WriteLogPage((g_intLogsFilePosition - 1) / g_intPageSize + 1);
+    g_intSavedLineCount = g_arrProcessLogs.size();
 }
 
 void TThreadProcess::WriteLogPage(std::int32_t p_intPageNumber) {

@@ -137,6 +137,10 @@ private:
     // Hands over whatever is queued, and the position when it is not the last one handed over.
     void FlushHandOffs();
     void WriteLogPage(std::int32_t p_intPageNumber);
+    // Replace mode: writes the page being filled as it stands, at most once a second, so that a
+    // crash loses no more than the last second's records (its pages are the only account of
+    // which files were changed).
+    void SaveCurrentPageIfDue();
 
     // Records in walk order; see TPendingRecord.
     void QueueRecord(TPendingRecord p_Record);
@@ -165,6 +169,8 @@ private:
     // Hand-offs to the user-interface thread, batched; see Execute. Touched by the worker only.
     THandOffBatch g_HandOffBatch;
     THandOffThrottle g_ProgressThrottle;
+    THandOffThrottle g_PageSaveThrottle;
+    std::size_t g_intSavedLineCount = 0;     // lines of the page being filled already on disk
     std::int32_t g_intPublishedPosition = 0; // files met so far, as the bar should show it
     std::int32_t g_intHandedPosition = 0;    // the position last handed over
 

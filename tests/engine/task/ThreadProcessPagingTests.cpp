@@ -206,6 +206,47 @@ TEST_F(ThreadProcessPaging, AnErrorThatEscapesTheWalkStillWritesTheBufferedRecor
     }
 }
 
+// A replace task's page being filled is on disk at least once a second, so that a crash loses
+// at most the last second's records: while record k is made, the page holds the records saved
+// by then. With every check due it holds all k - 1 before; with time standing still only the
+// first, saved at once. A find task's pages wait until they are full or the task ends.
+TEST(ThreadProcessPageSaving, TheReplacePageBeingFilledIsSavedOnceASecond) {
+    struct TCase {
+        std::int32_t g_intMode;
+        std::chrono::milliseconds g_intClockStep;
+        int g_intLinesAtRecord5; // -1: no page yet
+    };
+    const TCase m_arrCases[] = {
+        {kModeReplace, std::chrono::seconds(1), 4},
+        {kModeReplace, std::chrono::milliseconds(0), 1},
+        {kModeFind, std::chrono::seconds(1), -1},
+    };
+    for (const auto& m_Case : m_arrCases) {
+        SCOPED_TRACE(std::to_string(m_Case.g_intMode) + " " +
+                     std::to_string(m_Case.g_intClockStep.count()));
+        TTempTree m_Tree;
+        m_Tree.MakeDir("logs");
+        WriteManyFiles(m_Tree.Path("tree"), 0, 8, ".txt", "needle");
+        TTaskParameters m_Parameters;
+        m_Parameters.g_intMode = m_Case.g_intMode;
+        m_Parameters.g_strLogsDirectory = m_Tree.Path("logs").string();
+        m_Parameters.g_strDirectory = m_Tree.RootWithSlash() + "tree/";
+        TTaskHarness m_Harness(m_Parameters, m_Case.g_intClockStep);
+        const auto m_Page = m_Tree.Path("logs/000001.txt");
+        int m_intLinesAtRecord5 = -2;
+        m_Harness.g_doOnRecord = [&](const std::u16string&) {
+            if (m_Harness.g_arrRecordLines.size() == 5) {
+                m_intLinesAtRecord5 = std::filesystem::exists(m_Page)
+                                          ? static_cast<int>(ReadPageLines(m_Page).size())
+                                          : -1;
+            }
+        };
+        m_Harness.Run();
+        EXPECT_EQ(m_intLinesAtRecord5, m_Case.g_intLinesAtRecord5);
+        EXPECT_EQ(ReadPageLines(m_Page).size(), 8u);
+    }
+}
+
 // The folder of the task log folders, and the task's own, are never entered, wherever they lie
 // in the tree: a replace task never searches, counts or rewrites its own pages or those of
 // earlier tasks. The pages here are planted before the task; its own records go to a page of

@@ -95,6 +95,25 @@ TThreadProcess::~TThreadProcess() {
 }
 
 void TThreadProcess::Execute() {
+    ResetTask();
+    // An error that escapes the walk (a page that cannot be written, a failed hand-off) must
+    // still end the task with the completion callback: the result window leaves its running
+    // state only through it.
+    try {
+        WalkTask();
+    } catch (const std::exception& m_Error) {
+        AbandonTask(Utf8ToUtf16Lenient(m_Error.what()));
+    } catch (...) {
+        AbandonTask(u"Unknown error");
+    }
+    ReleaseTask();
+    g_IsCompleted.store(true);
+    if (g_doCheckCompletedCallBackProcedure) {
+        Synchronize([this] { g_doCheckCompletedCallBackProcedure(); });
+    }
+}
+
+void TThreadProcess::ResetTask() {
     g_intSearchFileCount = 0;
     g_intMatchingFileCount = 0;
     g_intReplaceSuccessFileCount = 0;
@@ -117,51 +136,42 @@ void TThreadProcess::Execute() {
     g_arrLogFolders = FolderAndParentIdentities(Utf16ToUtf8(g_strLogsDirectory));
     g_arrStaleTemporaries.clear();
     g_intTaskStartNs = WallClockNs();
+}
 
-    // An error that escapes the walk (a page that cannot be written, a failed hand-off) must
-    // still end the task with the completion callback: the result window leaves its running
-    // state only through it.
-    try {
-        if (g_intMode == kModeReplace) {
-            g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads);
-        }
-        TReadAheadTask m_ReadAheadTask;
-        m_ReadAheadTask.g_RawPrefilter = &g_RawPrefilter;
-        m_ReadAheadTask.g_intEncoding = g_intEncoding;
-        m_ReadAheadTask.g_strOldText = &g_strOldText;
-        m_ReadAheadTask.g_strNewText = &g_strNewText;
-        m_ReadAheadTask.g_IsMatchCase = g_IsMatchCase;
-        m_ReadAheadTask.g_IsReplacing = g_intMode == kModeReplace;
-        g_ReadAhead = std::make_unique<TReadAhead>(ReaderThreadCount(), m_ReadAheadTask,
-                                                   g_intReadAheadByteBudget);
-        ProcessDirectory(nullptr, std::string(), Utf16ToUtf8(g_strDirectory), g_strDirectory);
-        HandleQueuedFiles(true);
-        // Files begun are finished and recorded, after a stop too.
-        MakePendingRecords(true);
-        // Rows before the page that holds them, and the final position before the completion
-        // callback, as if every call had been handed over on its own.
-        FlushHandOffs();
-        if (!g_arrProcessLogs.empty()) {
-            WriteLogPage(g_intPageCount);
-        }
-    } catch (const std::exception& m_Error) {
-        AbandonTask(Utf8ToUtf16Lenient(m_Error.what()));
-    } catch (...) {
-        AbandonTask(u"Unknown error");
+void TThreadProcess::WalkTask() {
+    if (g_intMode == kModeReplace) {
+        g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads);
     }
+    TReadAheadTask m_ReadAheadTask;
+    m_ReadAheadTask.g_RawPrefilter = &g_RawPrefilter;
+    m_ReadAheadTask.g_intEncoding = g_intEncoding;
+    m_ReadAheadTask.g_strOldText = &g_strOldText;
+    m_ReadAheadTask.g_strNewText = &g_strNewText;
+    m_ReadAheadTask.g_IsMatchCase = g_IsMatchCase;
+    m_ReadAheadTask.g_IsReplacing = g_intMode == kModeReplace;
+    g_ReadAhead = std::make_unique<TReadAhead>(ReaderThreadCount(), m_ReadAheadTask,
+                                               g_intReadAheadByteBudget);
+    ProcessDirectory(nullptr, std::string(), Utf16ToUtf8(g_strDirectory), g_strDirectory);
+    HandleQueuedFiles(true);
+    // Files begun are finished and recorded, after a stop too.
+    MakeAllPendingRecords();
+    // Rows before the page that holds them, and the final position before the completion
+    // callback, as if every call had been handed over on its own.
+    FlushHandOffs();
+    if (!g_arrProcessLogs.empty()) {
+        WriteLogPage(g_intPageCount);
+    }
+}
 
-    // Files read ahead but never handled (after a stop or an error) are dropped unseen.
+void TThreadProcess::ReleaseTask() {
+    // Files read ahead but never handled (after a stop or an error) are dropped unseen. The
+    // rewrites end before the records that keep their folders open go.
     g_arrQueuedFiles.clear();
     g_ReadAhead.reset();
     g_RewritePool.reset();
     g_arrPendingRecords.clear();
     g_arrStaleTemporaries.clear();
     std::vector<std::u16string>().swap(g_arrProcessLogs);
-
-    g_IsCompleted.store(true);
-    if (g_doCheckCompletedCallBackProcedure) {
-        Synchronize([this] { g_doCheckCompletedCallBackProcedure(); });
-    }
 }
 
 void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
@@ -185,8 +195,8 @@ void TThreadProcess::AbandonTask(const std::u16string& p_strErrorMessage) {
     // Rewrites already begun still end, and are counted and logged, but nothing more is handed
     // to the user interface: that may be what failed.
     while (!g_arrPendingRecords.empty()) {
-        const TPendingRecord m_Record = TakeOldestRecord();
-        CountRecord(m_Record);
+        const TPendingRecord m_Record = TakeOldestPendingRecord();
+        CountRecordOutcome(m_Record);
         ++g_intListViewFilePosition;
         ++g_intLogsFilePosition;
         g_arrProcessLogs.push_back(
@@ -274,7 +284,7 @@ void TThreadProcess::ReportUnlistableFolder(const std::u16string& p_strDirectory
     m_Record.g_IsSkipped = true;
     m_Record.g_strErrorMessage =
         kUnlistableFolderPrefix + Utf8ToUtf16Lenient(SystemErrorText(p_intErrorCode));
-    QueueRecord(std::move(m_Record));
+    RecordInWalkOrder(std::move(m_Record));
 }
 
 bool TThreadProcess::ProcessDirectoryEntry(
@@ -379,7 +389,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
             m_Record.g_IsSucceeded = false;
             m_Record.g_IsSkipped = true;
             m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strSkipReason);
-            QueueRecord(std::move(m_Record));
+            RecordInWalkOrder(std::move(m_Record));
         }
         return;
     }
@@ -389,7 +399,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     // Only replace mode exactly ever writes; any other mode number only reports.
     if (p_intMode != kModeReplace) {
         g_ReadAhead->Release(p_Job);
-        QueueRecord(std::move(m_Record));
+        RecordInWalkOrder(std::move(m_Record));
         return;
     }
     // A failure here or in the rewrite is this file's "失败" record; the record itself is made
@@ -398,7 +408,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
         g_ReadAhead->Release(p_Job);
         m_Record.g_IsSucceeded = false;
         m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strRewriteError);
-        QueueRecord(std::move(m_Record));
+        RecordInWalkOrder(std::move(m_Record));
         return;
     }
     if (p_Job.g_Folder != nullptr) {
@@ -412,45 +422,50 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     // The rewrite may find its folder through the walk's open listing; kept open until then.
     m_Record.g_Folder = p_Job.g_Folder;
     g_arrPendingRecords.push_back(std::move(m_Record));
-    MakePendingRecords(false);
+    MakeFinishedRecords();
 }
 
-void TThreadProcess::QueueRecord(TPendingRecord p_Record) {
+void TThreadProcess::RecordInWalkOrder(TPendingRecord p_Record) {
     if (g_arrPendingRecords.empty()) {
-        MakeRecord(p_Record);
+        CountAndMakeRecord(p_Record);
         return;
     }
     while (g_arrPendingRecords.size() >= kMaxPendingRecords) {
-        MakeOldestRecord();
+        MakeOldestPendingRecord();
     }
     g_arrPendingRecords.push_back(std::move(p_Record));
-    MakePendingRecords(false);
+    MakeFinishedRecords();
 }
 
 void TThreadProcess::MakeRoomForRewrite(std::size_t p_intByteCount) {
     while (g_RewritePool->PendingCount() >= kMaxRewritesInFlight ||
            (g_RewritePool->PendingBytes() > 0 &&
             g_RewritePool->PendingBytes() + p_intByteCount > kMaxRewriteBytesInFlight)) {
-        MakeOldestRecord();
+        MakeOldestPendingRecord();
     }
 }
 
-void TThreadProcess::MakePendingRecords(bool p_IsWaiting) {
+void TThreadProcess::MakeFinishedRecords() {
     while (!g_arrPendingRecords.empty()) {
-        if (!p_IsWaiting && g_arrPendingRecords.front().g_IsRewrite &&
-            !g_RewritePool->IsFrontDone()) {
+        if (g_arrPendingRecords.front().g_IsRewrite && !g_RewritePool->IsFrontDone()) {
             return;
         }
-        MakeOldestRecord();
+        MakeOldestPendingRecord();
     }
 }
 
-void TThreadProcess::MakeOldestRecord() {
-    // Taken off first: should making the record fail, it is not made twice.
-    MakeRecord(TakeOldestRecord());
+void TThreadProcess::MakeAllPendingRecords() {
+    while (!g_arrPendingRecords.empty()) {
+        MakeOldestPendingRecord();
+    }
 }
 
-TThreadProcess::TPendingRecord TThreadProcess::TakeOldestRecord() {
+void TThreadProcess::MakeOldestPendingRecord() {
+    // Taken off first: should making the record fail, it is not made twice.
+    CountAndMakeRecord(TakeOldestPendingRecord());
+}
+
+TThreadProcess::TPendingRecord TThreadProcess::TakeOldestPendingRecord() {
     TPendingRecord m_Record = std::move(g_arrPendingRecords.front());
     g_arrPendingRecords.pop_front();
     if (m_Record.g_IsRewrite) {
@@ -461,7 +476,7 @@ TThreadProcess::TPendingRecord TThreadProcess::TakeOldestRecord() {
     return m_Record;
 }
 
-void TThreadProcess::CountRecord(const TPendingRecord& p_Record) {
+void TThreadProcess::CountRecordOutcome(const TPendingRecord& p_Record) {
     if (p_Record.g_IsSkipped) {
         ++g_intUnprocessedFileCount;
         return;
@@ -472,8 +487,8 @@ void TThreadProcess::CountRecord(const TPendingRecord& p_Record) {
     }
 }
 
-void TThreadProcess::MakeRecord(const TPendingRecord& p_Record) {
-    CountRecord(p_Record);
+void TThreadProcess::CountAndMakeRecord(const TPendingRecord& p_Record) {
+    CountRecordOutcome(p_Record);
     UpdateProcessFile(p_Record.g_strFileName, p_Record.g_intEncoding,
                       p_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
                       p_Record.g_strErrorMessage);

@@ -88,6 +88,12 @@ protected:
     void Execute() override;
 
 private:
+    // The steps of Execute: the counters and state of a new task; the walk and the last page;
+    // what the task held, let go whether it ended or failed.
+    void ResetTask();
+    void WalkTask();
+    void ReleaseTask();
+
     // A record whose file has been handled but which is not made yet: records are made in walk
     // order, and a rewrite on a helper thread may end after those of later files.
     struct TPendingRecord {
@@ -142,19 +148,22 @@ private:
     // which files were changed).
     void SaveCurrentPageIfDue();
 
-    // Records in walk order; see TPendingRecord.
-    void QueueRecord(TPendingRecord p_Record);
-    // Makes the records that are ready, oldest first; with p_IsWaiting, all of them, waiting for
-    // their rewrites.
-    void MakePendingRecords(bool p_IsWaiting);
+    // A record of a file handled without a rewrite: made at once, or queued behind the pending
+    // ones, so records keep walk order; see TPendingRecord.
+    void RecordInWalkOrder(TPendingRecord p_Record);
+    // Makes the pending records whose rewrites have ended, oldest first, up to the first one
+    // still under way.
+    void MakeFinishedRecords();
+    // Makes every pending record, waiting for their rewrites.
+    void MakeAllPendingRecords();
     // Makes the oldest pending record, waiting for its rewrite if need be.
-    void MakeOldestRecord();
+    void MakeOldestPendingRecord();
     // Takes the oldest pending record off the queue, with its rewrite's outcome (waited for).
-    TPendingRecord TakeOldestRecord();
+    TPendingRecord TakeOldestPendingRecord();
     // The task's counters for one record.
-    void CountRecord(const TPendingRecord& p_Record);
+    void CountRecordOutcome(const TPendingRecord& p_Record);
     // Counts the record and makes it (UpdateProcessFile).
-    void MakeRecord(const TPendingRecord& p_Record);
+    void CountAndMakeRecord(const TPendingRecord& p_Record);
     // Waits until one more rewrite of p_intByteCount bytes keeps within the pool's bounds.
     void MakeRoomForRewrite(std::size_t p_intByteCount);
     // Ends a task that an error cut short; see Execute.

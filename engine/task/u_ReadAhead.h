@@ -34,7 +34,7 @@ struct TReadJob {
     std::shared_ptr<const TDirectoryListing> g_Folder;
     std::string g_strEntryName;
     std::string g_strNativeFileName;
-    std::u16string g_strFileName;
+    std::u16string g_strFileName; // the record's name: the native one escaped (EscapeName)
 
     // Results; valid once TReadAhead::Wait has returned.
     bool g_IsMatched = false;

@@ -5,6 +5,7 @@
 #include "files/u_RewriteLeftovers.h"
 #include "files/u_SafeRewrite.h"
 #include "logs/u_LogPage.h"
+#include "logs/u_NameEscape.h"
 #include "text/u_ExtensionFilter.h"
 #include "text/u_TextConvert.h"
 
@@ -37,7 +38,7 @@ constexpr std::size_t kMaxQueuedFiles = 128;
 
 const std::u16string kStatusSuccess = u"成功";
 const std::u16string kStatusFailure = u"失败";
-const std::u16string kUnlistableFolderPrefix = u"无法打开文件夹：";
+const std::string kUnlistableFolderPrefix = "无法打开文件夹：";
 
 #ifdef __linux__
 bool IsOpenFolderPathAvailable() {
@@ -264,11 +265,11 @@ void TThreadProcess::ProcessDirectory(const TDirectoryListing* p_Parent,
         }
     }
     if (m_Listing->ErrorCode() != 0) {
-        ReportUnlistableFolder(p_strDirectory, m_Listing->ErrorCode());
+        ReportUnlistableFolder(p_strNativeDirectory, m_Listing->ErrorCode());
     }
 }
 
-void TThreadProcess::ReportUnlistableFolder(const std::u16string& p_strDirectory,
+void TThreadProcess::ReportUnlistableFolder(const std::string& p_strNativeDirectory,
                                             int p_intErrorCode) {
     // Records are made in walk order: the files met before the folder come first.
     HandleQueuedFiles(true);
@@ -276,14 +277,15 @@ void TThreadProcess::ReportUnlistableFolder(const std::u16string& p_strDirectory
         return;
     }
     TPendingRecord m_Record;
-    m_Record.g_strFileName = p_strDirectory;
-    if (m_Record.g_strFileName.size() > 1 && m_Record.g_strFileName.back() == u'/') {
-        m_Record.g_strFileName.pop_back();
+    std::string m_strFolder = p_strNativeDirectory;
+    if (m_strFolder.size() > 1 && m_strFolder.back() == '/') {
+        m_strFolder.pop_back();
     }
+    m_Record.g_strFileName = EscapeName(m_strFolder);
     m_Record.g_IsSucceeded = false;
     m_Record.g_IsSkipped = true;
     m_Record.g_strErrorMessage =
-        kUnlistableFolderPrefix + Utf8ToUtf16Lenient(SystemErrorText(p_intErrorCode));
+        EscapeName(kUnlistableFolderPrefix + SystemErrorText(p_intErrorCode));
     RecordInWalkOrder(std::move(m_Record));
 }
 
@@ -312,7 +314,9 @@ bool TThreadProcess::ProcessDirectoryEntry(
             m_Job->g_Folder = p_Listing;
             m_Job->g_strEntryName = p_strEntryName;
             m_Job->g_strNativeFileName = p_strNativeDirectory + p_strEntryName;
-            m_Job->g_strFileName = p_strDirectory + m_strName;
+            // The record's name comes straight from the bytes, escaped: it must lead back to
+            // this very file whatever the name holds.
+            m_Job->g_strFileName = EscapeName(m_Job->g_strNativeFileName);
             g_ReadAhead->Submit(m_Job);
         }
         g_arrQueuedFiles.push_back(std::move(m_Job));
@@ -388,7 +392,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
             m_Record.g_strFileName = p_Job.g_strFileName;
             m_Record.g_IsSucceeded = false;
             m_Record.g_IsSkipped = true;
-            m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strSkipReason);
+            m_Record.g_strErrorMessage = EscapeName(p_Job.g_strSkipReason);
             RecordInWalkOrder(std::move(m_Record));
         }
         return;
@@ -407,7 +411,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     if (p_Job.g_IsRewriteRefused) {
         g_ReadAhead->Release(p_Job);
         m_Record.g_IsSucceeded = false;
-        m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(p_Job.g_strRewriteError);
+        m_Record.g_strErrorMessage = EscapeName(p_Job.g_strRewriteError);
         RecordInWalkOrder(std::move(m_Record));
         return;
     }
@@ -415,8 +419,9 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
         RemoveStaleTemporaries(*p_Job.g_Folder);
     }
     MakeRoomForRewrite(p_Job.g_strNewBytes.size());
-    g_RewritePool->Submit(RewritePath(p_Job), p_Job.g_strFileName, p_Job.g_Identity,
-                          std::move(p_Job.g_strNewBytes));
+    // The reason quotes the name as text; the record escapes the whole reason afterwards.
+    g_RewritePool->Submit(RewritePath(p_Job), Utf8ToUtf16Lenient(p_Job.g_strNativeFileName),
+                          p_Job.g_Identity, std::move(p_Job.g_strNewBytes));
     g_ReadAhead->Release(p_Job);
     m_Record.g_IsRewrite = true;
     // The rewrite may find its folder through the walk's open listing; kept open until then.
@@ -471,7 +476,7 @@ TThreadProcess::TPendingRecord TThreadProcess::TakeOldestPendingRecord() {
     if (m_Record.g_IsRewrite) {
         const TRewriteOutcome m_Outcome = g_RewritePool->TakeFront();
         m_Record.g_IsSucceeded = m_Outcome.g_IsSucceeded;
-        m_Record.g_strErrorMessage = Utf8ToUtf16Lenient(m_Outcome.g_strErrorMessage);
+        m_Record.g_strErrorMessage = EscapeName(m_Outcome.g_strErrorMessage);
     }
     return m_Record;
 }

@@ -121,7 +121,7 @@ private:
                                const std::string& p_strEntryName,
                                TDirectoryListing::TEntryKind p_intEntryKind);
     // The "失败" record of a folder that could not be listed, after the files met before it.
-    void ReportUnlistableFolder(const std::u16string& p_strDirectory, int p_intErrorCode);
+    void ReportUnlistableFolder(const std::string& p_strNativeDirectory, int p_intErrorCode);
     // Handles the queued files whose reading is done, oldest first, and waits while the queue
     // is full; with p_IsDraining, handles all. After a stop, drops the rest.
     void HandleQueuedFiles(bool p_IsDraining);

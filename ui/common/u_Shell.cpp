@@ -11,7 +11,10 @@
 
 #include <shellapi.h> // after windows.h, which it needs
 #else
+#include "logs/u_NameEscape.h"
+#include "text/u_TextConvert.h"
 #include "u_DesktopEntry.h"
+#include "u_QtText.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -73,8 +76,32 @@ bool StartDefaultTextEditor(const QString& p_strFileName) {
     return QProcess::startDetached(m_strProgram, m_arrCommand);
 }
 
+// The bytes of a file name as the result window hands it over (NativeNameToText): a name that
+// is not UTF-8 carries its other bytes as lone surrogates, which no QString conversion keeps.
+QByteArray NativeFileName(const QString& p_strFileName) {
+    const std::string m_strBytes = TextToNativeName(ToU16String(p_strFileName));
+    return QByteArray(m_strBytes.data(), static_cast<qsizetype>(m_strBytes.size()));
+}
+
+bool IsUtf8Name(const QByteArray& p_strNative) {
+    return IsWellFormedUtf8(
+        std::string_view(p_strNative.constData(), static_cast<std::size_t>(p_strNative.size())));
+}
+
+// A file URL that spells every byte of the name, percent-encoded.
+QUrl NativeFileUrl(const QByteArray& p_strNative) {
+    return QUrl::fromEncoded("file://" + p_strNative.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
 void OpenContainingFolder(const QString& p_strFileName) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(p_strFileName).absolutePath()));
+    const QByteArray m_strNative = NativeFileName(p_strFileName);
+    if (IsUtf8Name(m_strNative)) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(p_strFileName).absolutePath()));
+        return;
+    }
+    const qsizetype m_intSlash = m_strNative.lastIndexOf('/');
+    QDesktopServices::openUrl(
+        NativeFileUrl(m_intSlash > 0 ? m_strNative.left(m_intSlash) : QByteArray("/")));
 }
 
 #endif
@@ -86,7 +113,12 @@ void TShell::OpenInTextEditor(const QString& p_strFileName) {
     // Passed unquoted, as the editor takes its whole command line as one file name.
     ShellOpen(QStringLiteral("notepad.exe"), QDir::toNativeSeparators(p_strFileName));
 #else
-    if (!StartDefaultTextEditor(p_strFileName)) {
+    const QByteArray m_strNative = NativeFileName(p_strFileName);
+    // A program's arguments are QStrings, which cannot spell a name that is not UTF-8: such a
+    // name goes by its URL to the desktop's application for the file's type.
+    if (!IsUtf8Name(m_strNative)) {
+        QDesktopServices::openUrl(NativeFileUrl(m_strNative));
+    } else if (!StartDefaultTextEditor(p_strFileName)) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(p_strFileName));
     }
 #endif
@@ -106,7 +138,8 @@ void TShell::ShowInFileManager(const QString& p_strFileName) {
         QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
-    m_Call << QStringList{QUrl::fromLocalFile(p_strFileName).toString(QUrl::FullyEncoded)}
+    m_Call << QStringList{QString::fromLatin1(
+                  NativeFileUrl(NativeFileName(p_strFileName)).toEncoded())}
            << QString();
     // Asynchronous: a file manager that is slow to start must not freeze the window.
     auto* m_Watcher =

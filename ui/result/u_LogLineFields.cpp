@@ -1,6 +1,8 @@
 #include "u_LogLineFields.h"
 
 #include "core/u_Types.h"
+#include "logs/u_NameEscape.h"
+#include "u_QtText.h"
 
 namespace morvane {
 
@@ -51,6 +53,10 @@ TResultRowFields LogLineToRowFields(const QString& p_strLine, std::int32_t p_int
     }
     m_Row.g_intImageIndex = StatusImageIndex(m_Row.g_arrSubItems.at(1));
     return m_Row;
+}
+
+QString LogFieldToFileName(const QString& p_strField) {
+    return ToQString(NativeNameToText(UnescapeName(ToU16String(p_strField))));
 }
 
 } // namespace morvane

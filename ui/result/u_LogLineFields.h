@@ -30,4 +30,9 @@ struct TResultRowFields {
 // line lacks (a failure reason with a line break in it spills onto a line of its own) are empty.
 TResultRowFields LogLineToRowFields(const QString& p_strLine, std::int32_t p_intMode);
 
+// The file a row's name cell stands for. The cell shows the name escaped as the page holds it
+// (u_NameEscape); this is its exact bytes, carried in a QString as NativeNameToText does, which
+// the shell seam turns back into bytes.
+QString LogFieldToFileName(const QString& p_strField);
+
 } // namespace morvane

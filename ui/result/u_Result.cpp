@@ -670,7 +670,9 @@ bool TfrmResult::eventFilter(QObject* p_Watched, QEvent* p_Event) {
 
 QString TfrmResult::SelectedFileName() const {
     const QList<QTreeWidgetItem*> m_arrSelected = lvwFileList->selectedItems();
-    return m_arrSelected.isEmpty() ? QString() : m_arrSelected.first()->text(kFileNameColumn);
+    return m_arrSelected.isEmpty()
+               ? QString()
+               : LogFieldToFileName(m_arrSelected.first()->text(kFileNameColumn));
 }
 
 void TfrmResult::lvwFileListDblClick() {

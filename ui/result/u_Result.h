@@ -128,7 +128,8 @@ private:
     // then the progress bar.
     void ApplyPendingUpdates();
     bool IsCurrentTask(std::uint64_t p_intTaskSerial) const;
-    // The file of the selected row, or an empty text when no row is selected.
+    // The file of the selected row (its exact bytes, LogFieldToFileName), or an empty text when
+    // no row is selected.
     QString SelectedFileName() const;
 
     QString g_strSoftware;

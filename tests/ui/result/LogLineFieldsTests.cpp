@@ -2,7 +2,9 @@
 
 #include "QtPrinters.h"
 #include "core/u_Types.h"
+#include "logs/u_NameEscape.h"
 #include "u_LogLineFields.h"
+#include "u_QtText.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +121,23 @@ INSTANTIATE_TEST_SUITE_P(
                  {QStringLiteral("second line of a reason"), QString(), QString(), QString(),
                   QString()}}),
     [](const ::testing::TestParamInfo<TRowCase>& p_Info) { return p_Info.param.g_strName; });
+
+#ifndef _WIN32
+TEST(LogFieldToFileName, GivesTheExactBytesOfAnEscapedName) {
+    const std::pair<const char16_t*, std::string> m_arrCases[] = {
+        {u"/data/a.txt", "/data/a.txt"},
+        {u"/资料/中文名.txt", "/资料/中文名.txt"},
+        {u"/d/line\\nbreak\\rcr", "/d/line\nbreak\rcr"},
+        {u"/d/back\\\\slash", "/d/back\\slash"},
+        {u"/d/a\\x7Cb\\xFF", "/d/a|b\xff"},
+        {u"/d/\\xED\\xA0\\x80\\xC0\\xAF", "/d/\xED\xA0\x80\xC0\xAF"},
+    };
+    for (const auto& [m_strField, m_strBytes] : m_arrCases) {
+        const QString m_strFileName = LogFieldToFileName(QString::fromUtf16(m_strField));
+        EXPECT_EQ(TextToNativeName(ToU16String(m_strFileName)), m_strBytes);
+    }
+}
+#endif
 
 TEST(StatusImageIndex, OnlyExactSuccessGetsTheTick) {
     EXPECT_EQ(StatusImageIndex(QStringLiteral("成功")), 0);

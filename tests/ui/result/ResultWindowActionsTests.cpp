@@ -1,8 +1,11 @@
 // The list's file actions, the view-logs button and the About button.
 
 #include "ResultWindowFixture.h"
+#include "logs/u_NameEscape.h"
 
 #include <QAction>
+
+#include <sys/stat.h>
 
 namespace morvane::test {
 namespace {
@@ -42,6 +45,28 @@ TEST_F(ResultWindowActionsTest, SelectedRowsFileGoesToTheShellUnchanged) {
                                                   {TShellAction::ShowInFileManager, m_strFile},
                                                   {TShellAction::OpenInTextEditor, m_strFile}}));
 }
+
+#ifndef _WIN32
+TEST_F(ResultWindowActionsTest, AnEscapedNameReachesTheShellAsItsExactBytes) {
+    const std::string m_strPath = g_Tree.WriteFile("a|b\\c\n\xff.txt", "abc").string();
+    RunEmptyTask(kModeFind);
+    WritePage(1, {QStringLiteral("1|成功|ANSI|") + ToQString(EscapeName(m_strPath))});
+    g_frmResult->UpdatePagerInfo(1, 5000, 1);
+    g_frmResult->LoadPage(1);
+    ASSERT_EQ(List()->topLevelItemCount(), 1);
+    List()->topLevelItem(0)->setSelected(true);
+    Action("pmiOpenFile")->trigger();
+    Action("pmiOpenFileDirectory")->trigger();
+
+    ASSERT_EQ(g_Shell.Calls().size(), 2);
+    for (const TShellCall& m_Call : g_Shell.Calls()) {
+        const std::string m_strBytes = TextToNativeName(ToU16String(m_Call.g_strArgument));
+        EXPECT_EQ(m_strBytes, m_strPath);
+        struct stat m_Stat {};
+        EXPECT_EQ(stat(m_strBytes.c_str(), &m_Stat), 0);
+    }
+}
+#endif
 
 TEST_F(ResultWindowActionsTest, DoubleClickOnARowOpensItsFile) {
     ShowRows();

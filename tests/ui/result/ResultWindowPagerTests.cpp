@@ -1,7 +1,11 @@
 // Paging through log page files after a task, and the pager bar's refreshes.
 
 #include "ResultWindowFixture.h"
+#include "logs/u_NameEscape.h"
+#include "u_LogLineFields.h"
 #include "u_StatusImages.h"
+
+#include <set>
 
 namespace morvane::test {
 namespace {
@@ -144,6 +148,40 @@ TEST_F(ResultWindowPagerTest, FindModeRowKeepsTheWholeFileName) {
     EXPECT_EQ(m_lvwList->topLevelItem(0)->text(5), QString());
     EXPECT_EQ(m_lvwList->topLevelItem(1)->text(3), QStringLiteral("UTF16LE"));
 }
+
+#ifndef _WIN32
+TEST_F(ResultWindowPagerTest, LoadedRowsLeadToTheExactFiles) {
+    const std::string m_arrNames[] = {"line\nbreak.txt",
+                                      "cr\rname.txt",
+                                      "pipe|name.txt",
+                                      "back\\slash.txt",
+                                      "bad\xff.txt",
+                                      "中文名.txt",
+                                      std::string(251, 'n') + ".txt"};
+    std::set<std::string> m_arrExpected;
+    for (const std::string& m_strName : m_arrNames) {
+        m_arrExpected.insert(g_Tree.WriteFile(m_strName, "abc\n").string());
+    }
+    StartTask(kModeFind);
+    ASSERT_TRUE(WaitForCompletion());
+    g_frmResult->LoadPage(1);
+
+    QTreeWidget* m_lvwList = List();
+    ASSERT_EQ(m_lvwList->topLevelItemCount(), static_cast<int>(m_arrExpected.size()));
+    std::set<std::string> m_arrLoaded;
+    for (int m_intRow = 0; m_intRow < m_lvwList->topLevelItemCount(); ++m_intRow) {
+        // The list shows the escaped name; the file actions get its bytes.
+        const QString m_strCell = m_lvwList->topLevelItem(m_intRow)->text(4);
+        EXPECT_FALSE(m_strCell.contains(u'|') || m_strCell.contains(u'\n') ||
+                     m_strCell.contains(u'\r'))
+            << m_strCell.toStdString();
+        EXPECT_EQ(m_strCell, ToQString(EscapeName(
+                                 TextToNativeName(ToU16String(LogFieldToFileName(m_strCell))))));
+        m_arrLoaded.insert(TextToNativeName(ToU16String(LogFieldToFileName(m_strCell))));
+    }
+    EXPECT_EQ(m_arrLoaded, m_arrExpected);
+}
+#endif
 
 TEST_F(ResultWindowPagerTest, PagesOutsideTheCountAreIgnored) {
     RunEmptyTask(kModeReplace);

@@ -31,6 +31,8 @@ constexpr std::size_t kRewriteThreads = 16;
 constexpr std::size_t kMaxRewritesInFlight = 16;
 // New content held for rewrites not yet done; a single larger file is still taken alone.
 constexpr std::size_t kMaxRewriteBytesInFlight = std::size_t{32} << 20;
+// Folders noted for their rewrite temporaries before those of closed folders are forgotten.
+constexpr std::size_t kMaxFoldersWithTemporaries = 256;
 // Records that wait for an older file's rewrite.
 constexpr std::size_t kMaxPendingRecords = 256;
 // Files met and not handled yet: how far reading runs ahead of the walk's handling.
@@ -252,9 +254,7 @@ void TThreadProcess::ProcessDirectory(const TDirectoryListing* p_Parent,
         while (m_Listing->Next()) {
             m_arrEntries.emplace_back(m_Listing->EntryName(), m_Listing->EntryKind());
             if (IsRewriteTemporaryName(m_Listing->EntryName())) {
-                TStaleTemporaries& m_Stale = g_arrStaleTemporaries[m_Listing.get()];
-                m_Stale.g_Folder = m_Listing;
-                m_Stale.g_arrNames.push_back(m_Listing->EntryName());
+                NoteStaleTemporary(m_Listing, m_Listing->EntryName());
             }
         }
         for (const auto& [m_strEntryName, m_intEntryKind] : m_arrEntries) {
@@ -325,9 +325,25 @@ bool TThreadProcess::ProcessDirectoryEntry(
     return !g_IsWalkEnding && !g_IsStoped.load();
 }
 
+void TThreadProcess::NoteStaleTemporary(const std::shared_ptr<const TDirectoryListing>& p_Folder,
+                                        const std::string& p_strName) {
+    // Folders whose listings are gone had no rewrite: their names are of no more use.
+    if (g_arrStaleTemporaries.size() >= kMaxFoldersWithTemporaries) {
+        std::erase_if(g_arrStaleTemporaries,
+                      [](const auto& p_Entry) { return p_Entry.second.g_Folder.expired(); });
+    }
+    TStaleTemporaries& m_Stale = g_arrStaleTemporaries[p_Folder.get()];
+    if (m_Stale.g_Folder.lock() != p_Folder) {
+        // A folder listed earlier at the same address, gone since.
+        m_Stale = TStaleTemporaries{p_Folder, {}};
+    }
+    m_Stale.g_arrNames.push_back(p_strName);
+}
+
 void TThreadProcess::RemoveStaleTemporaries(const TDirectoryListing& p_Folder) {
     const auto m_It = g_arrStaleTemporaries.find(&p_Folder);
-    if (m_It == g_arrStaleTemporaries.end()) {
+    // A live entry under this address is this folder's: the folder is open.
+    if (m_It == g_arrStaleTemporaries.end() || m_It->second.g_Folder.expired()) {
         return;
     }
     RemoveStaleRewriteTemporaries(p_Folder, m_It->second.g_arrNames, g_intTaskStartNs);

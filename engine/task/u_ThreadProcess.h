@@ -134,6 +134,8 @@ private:
     // Replace mode: before the first rewrite in p_Folder, removes the stale rewrite temporaries
     // the walk met there (see g_arrStaleTemporaries).
     void RemoveStaleTemporaries(const TDirectoryListing& p_Folder);
+    void NoteStaleTemporary(const std::shared_ptr<const TDirectoryListing>& p_Folder,
+                            const std::string& p_strName);
     // Whether a folder met by the walk holds the task logs (see g_arrLogFolders).
     bool IsLogFolder(const TDirectoryListing& p_Listing) const;
     void UpdateProcessFile(const std::u16string& p_strFileName, TEncodingCode p_intEncoding,
@@ -193,10 +195,11 @@ private:
     // The task's log folder and the folder that holds the task log folders: never entered, so
     // that no task searches or rewrites its own records, wherever they lie in the tree.
     std::vector<TFolderIdentity> g_arrLogFolders;
-    // Replace mode: the rewrite temporaries met in folders with no rewrite yet, by folder (kept
-    // open, so the key stays that folder's); see RemoveStaleTemporaries. Worker only.
+    // Replace mode: the rewrite temporaries met in folders with no rewrite yet, by folder (not
+    // kept open: the weak reference tells a live folder from an earlier one at the same
+    // address); see RemoveStaleTemporaries. Worker only.
     struct TStaleTemporaries {
-        std::shared_ptr<const TDirectoryListing> g_Folder;
+        std::weak_ptr<const TDirectoryListing> g_Folder;
         std::vector<std::string> g_arrNames;
     };
     std::map<const TDirectoryListing*, TStaleTemporaries> g_arrStaleTemporaries;

@@ -247,31 +247,5 @@ TEST(ThreadProcessPageSaving, TheReplacePageBeingFilledIsSavedOnceASecond) {
     }
 }
 
-// The folder of the task log folders, and the task's own, are never entered, wherever they lie
-// in the tree: a replace task never searches, counts or rewrites its own pages or those of
-// earlier tasks. The pages here are planted before the task; its own records go to a page of
-// the same name, which must hold only them.
-TEST(ThreadProcessOwnLogs, TheLogFoldersAreNeverEntered) {
-    TTempTree m_Tree;
-    m_Tree.WriteFiles({{"tree/a.txt", "needle"},
-                       {"tree/deep/logs/20260101_000000/000001.txt", "1|成功|ANSI|needle|"},
-                       {"tree/deep/logs/20260102_000000/000001.txt", "1|成功|ANSI|needle|"},
-                       {"tree/deep/logs/stray.txt", "needle"}});
-    TTaskParameters m_Parameters;
-    m_Parameters.g_intMode = kModeReplace;
-    m_Parameters.g_strLogsDirectory = m_Tree.Path("tree/deep/logs/20260102_000000").string();
-    m_Parameters.g_strDirectory = m_Tree.RootWithSlash() + "tree/";
-    TTaskHarness m_Harness(m_Parameters);
-    m_Harness.Run();
-    EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 1);
-    EXPECT_EQ(m_Harness.Thread().g_intReplaceSuccessFileCount, 1);
-    EXPECT_EQ(m_Tree.ReadFile("tree/a.txt"), "pin\r\n");
-    EXPECT_EQ(m_Tree.ReadFile("tree/deep/logs/20260101_000000/000001.txt"), "1|成功|ANSI|needle|");
-    EXPECT_EQ(m_Tree.ReadFile("tree/deep/logs/stray.txt"), "needle");
-    EXPECT_EQ(
-        ReadPageLines(m_Tree.Path("tree/deep/logs/20260102_000000/000001.txt")),
-        std::vector<std::string>{"1|成功|UTF8无Bom|" + m_Tree.RootWithSlash() + "tree/a.txt|"});
-}
-
 } // namespace
 } // namespace morvane::test

@@ -28,15 +28,6 @@ constexpr std::size_t kMaxTransfer = std::size_t{1} << 26;
 
 namespace {
 
-std::uint64_t FileSize(const BY_HANDLE_FILE_INFORMATION& p_Info) {
-    return (std::uint64_t{p_Info.nFileSizeHigh} << 32) | p_Info.nFileSizeLow;
-}
-
-std::int64_t LastWriteTime(const BY_HANDLE_FILE_INFORMATION& p_Info) {
-    return static_cast<std::int64_t>((std::uint64_t{p_Info.ftLastWriteTime.dwHighDateTime} << 32) |
-                                     p_Info.ftLastWriteTime.dwLowDateTime);
-}
-
 class THandleGuard {
 public:
     explicit THandleGuard(HANDLE p_intHandle) : g_intHandle(p_intHandle) {}
@@ -99,24 +90,10 @@ void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
         throw TFileSkipError(kChangedWhileReadMessage);
     }
     p_strBytes.resize(m_intDone);
-    p_Identity = TFileIdentity{};
-    p_Identity.g_intDevice = m_Before.dwVolumeSerialNumber;
-    p_Identity.g_intInode = (std::uint64_t{m_Before.nFileIndexHigh} << 32) | m_Before.nFileIndexLow;
-    p_Identity.g_intSize = m_intSize;
-    p_Identity.g_intModifiedNs = LastWriteTime(m_Before);
-    p_Identity.g_intMode = m_Before.dwFileAttributes;
+    p_Identity = FileIdentityOf(m_Before);
 }
 
 #else
-
-namespace {
-
-std::int64_t ModifiedNs(const struct stat& p_Stat) {
-    return static_cast<std::int64_t>(p_Stat.st_mtim.tv_sec) * 1'000'000'000 +
-           p_Stat.st_mtim.tv_nsec;
-}
-
-} // namespace
 
 TFileReader::TFileReader(int p_intDirectoryFd, const char* p_strName) {
     TFileSystemOps& m_Ops = FileSystemOps();
@@ -145,13 +122,7 @@ TFileReader::TFileReader(int p_intDirectoryFd, const char* p_strName) {
         m_Ops.Close(g_intFd);
         throw TFileSkipError(kTooLargeMessage);
     }
-    g_Before.g_intDevice = static_cast<std::uint64_t>(m_Before.st_dev);
-    g_Before.g_intInode = static_cast<std::uint64_t>(m_Before.st_ino);
-    g_Before.g_intSize = g_intSize;
-    g_Before.g_intModifiedNs = ModifiedNs(m_Before);
-    g_Before.g_intMode = static_cast<std::uint32_t>(m_Before.st_mode);
-    g_Before.g_intUid = static_cast<std::uint32_t>(m_Before.st_uid);
-    g_Before.g_intGid = static_cast<std::uint32_t>(m_Before.st_gid);
+    g_Before = FileIdentityOf(m_Before);
 }
 
 // Nothing was written through the descriptor, so a failed close loses nothing.

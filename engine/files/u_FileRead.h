@@ -3,6 +3,7 @@
 // file which changed or vanished after it was read is never overwritten.
 
 #include "core/u_Types.h"
+#include "files/u_FileIdentity.h"
 
 #include <cstdint>
 #include <functional>
@@ -17,16 +18,6 @@ namespace morvane {
 class TFileSkipError : public TEngineError {
 public:
     using TEngineError::TEngineError;
-};
-
-// What the file was when it was read. On Linux the fields are those of fstat (g_intMode holds the
-// type and permission bits of st_mode); on Windows g_intDevice is the volume serial number,
-// g_intInode the file index, g_intModifiedNs the last-write time in 100 ns units and g_intMode
-// the file attributes (g_intUid and g_intGid stay 0). g_intSize is the number of bytes read.
-struct TFileIdentity {
-    std::uint64_t g_intDevice = 0, g_intInode = 0, g_intSize = 0;
-    std::int64_t g_intModifiedNs = 0;
-    std::uint32_t g_intMode = 0, g_intUid = 0, g_intGid = 0;
 };
 
 // Larger files are refused rather than read: the text model counts characters in 32 bits.

@@ -6,6 +6,11 @@
 
 #ifdef _WIN32
 #include "text/u_TextConvert.h"
+#else
+#include <sys/syscall.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 #endif
 
 namespace morvane {
@@ -150,6 +155,62 @@ int TFileSystemOps::RenameAt(int p_intOldDirFd, const char* p_strOldPath, int p_
 int TFileSystemOps::UnlinkAt(int p_intDirFd, const char* p_strPath, int p_intFlags) {
     return ::unlinkat(p_intDirFd, p_strPath, p_intFlags);
 }
+
+int TFileSystemOps::Fcntl(int p_intFd, int p_intCommand, int p_intArgument) {
+    return ::fcntl(p_intFd, p_intCommand, p_intArgument);
+}
+
+int TFileSystemOps::RenameAt2(int p_intOldDirFd, const char* p_strOldPath, int p_intNewDirFd,
+                              const char* p_strNewPath, unsigned p_intFlags) {
+#ifdef SYS_renameat2
+    // Called directly: older C libraries have no wrapper.
+    return static_cast<int>(::syscall(SYS_renameat2, p_intOldDirFd, p_strOldPath, p_intNewDirFd,
+                                      p_strNewPath, p_intFlags));
+#else
+    (void)p_intOldDirFd;
+    (void)p_strOldPath;
+    (void)p_intNewDirFd;
+    (void)p_strNewPath;
+    (void)p_intFlags;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+#ifdef __linux__
+
+ssize_t TFileSystemOps::Flistxattr(int p_intFd, char* p_Buffer, std::size_t p_intSize) {
+    return ::flistxattr(p_intFd, p_Buffer, p_intSize);
+}
+
+ssize_t TFileSystemOps::Fgetxattr(int p_intFd, const char* p_strName, void* p_Buffer,
+                                  std::size_t p_intSize) {
+    return ::fgetxattr(p_intFd, p_strName, p_Buffer, p_intSize);
+}
+
+int TFileSystemOps::Fsetxattr(int p_intFd, const char* p_strName, const void* p_Value,
+                              std::size_t p_intSize, int p_intFlags) {
+    return ::fsetxattr(p_intFd, p_strName, p_Value, p_intSize, p_intFlags);
+}
+
+#else
+
+ssize_t TFileSystemOps::Flistxattr(int, char*, std::size_t) {
+    errno = ENOTSUP;
+    return -1;
+}
+
+ssize_t TFileSystemOps::Fgetxattr(int, const char*, void*, std::size_t) {
+    errno = ENOTSUP;
+    return -1;
+}
+
+int TFileSystemOps::Fsetxattr(int, const char*, const void*, std::size_t, int) {
+    errno = ENOTSUP;
+    return -1;
+}
+
+#endif
 
 uid_t TFileSystemOps::GetEffectiveUserId() {
     return ::geteuid();

@@ -4,6 +4,7 @@
 // something to the file in between, and then check that nothing was lost.
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #ifdef _WIN32
@@ -54,10 +55,31 @@ public:
     virtual int RenameAt(int p_intOldDirFd, const char* p_strOldPath, int p_intNewDirFd,
                          const char* p_strNewPath);
     virtual int UnlinkAt(int p_intDirFd, const char* p_strPath, int p_intFlags);
+    // fcntl with an integer argument (F_SETLEASE, F_GETLEASE, F_SETSIG, F_SETOWN).
+    virtual int Fcntl(int p_intFd, int p_intCommand, int p_intArgument);
+    // renameat2 of Linux; where the system has none, fails with ENOSYS.
+    virtual int RenameAt2(int p_intOldDirFd, const char* p_strOldPath, int p_intNewDirFd,
+                          const char* p_strNewPath, unsigned p_intFlags);
+    // flistxattr, fgetxattr and fsetxattr of Linux; where the system has none, they fail with
+    // ENOTSUP.
+    virtual ssize_t Flistxattr(int p_intFd, char* p_Buffer, std::size_t p_intSize);
+    virtual ssize_t Fgetxattr(int p_intFd, const char* p_strName, void* p_Buffer,
+                              std::size_t p_intSize);
+    virtual int Fsetxattr(int p_intFd, const char* p_strName, const void* p_Value,
+                          std::size_t p_intSize, int p_intFlags);
     // Never fails; tests use it to take the part of an unprivileged user.
     virtual uid_t GetEffectiveUserId();
 #endif
 };
+
+#ifndef _WIN32
+// The flag of RenameAt2 that swaps the two names in one step (RENAME_EXCHANGE).
+#ifdef RENAME_EXCHANGE
+inline constexpr unsigned kRenameExchange = RENAME_EXCHANGE;
+#else
+inline constexpr unsigned kRenameExchange = 1U << 1;
+#endif
+#endif
 
 // The object in force: the real one unless a test has put another in its place.
 TFileSystemOps& FileSystemOps();

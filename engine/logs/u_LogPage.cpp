@@ -2,6 +2,7 @@
 
 #include "core/u_Types.h"
 #include "files/u_FileSystemOps.h"
+#include "files/u_TemporaryFiles.h"
 #include "text/u_LineModel.h"
 #include "text/u_TextConvert.h"
 
@@ -203,10 +204,16 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
     const std::string m_strTarget = Utf16ToUtf8(p_strFileName);
     std::string m_strTemporary;
     int m_intFd = -1;
+    int m_intSlot = -1; // in TTemporaryFiles, which an immediate exit empties
     for (int m_intAttempt = 0; m_intAttempt < 100 && m_intFd < 0; ++m_intAttempt) {
         m_strTemporary = m_strTarget + "." + std::to_string(getpid()) + "." +
                          std::to_string(g_intTemporaryCounter.fetch_add(1)) + ".tmp";
-        m_intFd = open(m_strTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_intFd = TTemporaryFiles::Process().CreateAt(
+            AT_FDCWD, m_strTemporary.c_str(),
+            [&] {
+                return open(m_strTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            },
+            m_intSlot);
         if (m_intFd < 0 && errno != EEXIST) {
             break;
         }
@@ -242,15 +249,18 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
     }
     if (m_intError != 0) {
         unlink(m_strTemporary.c_str());
+        TTemporaryFiles::Process().Forget(m_intSlot);
         ThrowPageError("Cannot write file", p_strFileName,
                        SystemErrorText(static_cast<int>(m_intError)));
     }
     if (rename(m_strTemporary.c_str(), m_strTarget.c_str()) != 0) {
         m_intError = errno;
         unlink(m_strTemporary.c_str());
+        TTemporaryFiles::Process().Forget(m_intSlot);
         ThrowPageError("Cannot create file", p_strFileName,
                        SystemErrorText(static_cast<int>(m_intError)));
     }
+    TTemporaryFiles::Process().Forget(m_intSlot);
     if (p_IsDurable) {
         SyncParentFolder(m_strTarget);
     }

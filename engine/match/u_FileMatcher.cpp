@@ -128,7 +128,7 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
         g_intEncoding = p_intEncoding != kEncodingAuto
                             ? static_cast<TEncodingCode>(p_intEncoding)
                             : DetectEncoding(g_strFileBytes, p_strFileName);
-        if (g_intEncoding < kEncodingAnsi || g_intEncoding > kEncodingUtf16LE) {
+        if (!IsProcessedEncoding(g_intEncoding)) {
             return false;
         }
         // The bytes hold the find text (printable ASCII), and strict UTF-8 reads ASCII bytes
@@ -298,7 +298,7 @@ TFileMatcher::TFoundVerdict TFileMatcher::DecideFoundFile(const TEncodingProbe& 
                                                           const std::u16string& p_strFileName) {
     g_intEncoding = p_intEncoding != kEncodingAuto ? static_cast<TEncodingCode>(p_intEncoding)
                                                    : p_Probe.Detect(p_strFileName);
-    if (g_intEncoding < kEncodingAnsi || g_intEncoding > kEncodingUtf16LE) {
+    if (!IsProcessedEncoding(g_intEncoding)) {
         return TFoundVerdict::NotMatched;
     }
     if (g_intEncoding == kEncodingUtf8 || g_intEncoding == kEncodingUtf8Bom) {

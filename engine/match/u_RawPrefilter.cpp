@@ -2,6 +2,7 @@
 
 #include "text/u_AnsiCodePage.h"
 #include "text/u_Encoding.h"
+#include "text/u_TextConvert.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,10 +27,7 @@ bool IsAsciiLetter(unsigned char p_intByte) {
 }
 
 unsigned char FoldByte(unsigned char p_intByte, bool p_IsMatchCase) {
-    if (p_IsMatchCase || p_intByte < 'a' || p_intByte > 'z') {
-        return p_intByte;
-    }
-    return static_cast<unsigned char>(p_intByte - ('a' - 'A'));
+    return p_IsMatchCase ? p_intByte : AsciiUpperUnit(p_intByte);
 }
 
 #ifdef MORVANE_RAW_PREFILTER_SSE2

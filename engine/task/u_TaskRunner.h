@@ -10,6 +10,7 @@
 
 #include "core/u_Types.h"
 #include "core/u_UiInterfaces.h"
+#include "logs/u_ProcessRecord.h"
 #include "logs/u_TaskSummary.h"
 #include "task/u_HandOffThrottle.h"
 #include "task/u_TaskParameters.h"
@@ -46,7 +47,7 @@ public:
     TProgressBar* g_pgrProgress = nullptr;
     TListView* g_lvwFileList = nullptr;
     TUpdatePagerInfoCallBackProcedure g_doUpdatePagerInfoCallBackProcedure;
-    std::function<void(const std::u16string& p_strLogLine)> g_doProcessRecordCallBackProcedure;
+    std::function<void(const TProcessRecord& p_Record)> g_doProcessRecordCallBackProcedure;
     // Called once per task, when its end is known (IsEnded is true and SummaryInput complete):
     // from the processing thread's last hand-off, from Start when the task could not start, or
     // from SettleEnd.

@@ -306,8 +306,7 @@ bool TThreadProcess::ProcessDirectoryEntry(
         // A forced code out of range reads no file at all. A FIFO, socket or device is met and
         // counted, but never opened.
         const bool m_IsReadable =
-            (g_intEncoding == kEncodingAuto ||
-             (g_intEncoding >= kEncodingAnsi && g_intEncoding <= kEncodingUtf16LE)) &&
+            (g_intEncoding == kEncodingAuto || IsProcessedEncoding(g_intEncoding)) &&
             p_intEntryKind == TDirectoryListing::TEntryKind::RegularFile;
         if (m_IsReadable && PassesExtensionFilter(m_strName, g_strExtension)) {
             m_Job = std::make_shared<TReadJob>();
@@ -415,6 +414,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
     }
     TPendingRecord m_Record;
     m_Record.g_strFileName = p_Job.g_strFileName;
+    m_Record.g_strNativeFileName = p_Job.g_strNativeFileName;
     m_Record.g_intEncoding = p_Job.g_intEncoding;
     // Only replace mode exactly ever writes; any other mode number only reports.
     if (p_intMode != kModeReplace) {
@@ -512,13 +512,14 @@ void TThreadProcess::CountAndMakeRecord(const TPendingRecord& p_Record) {
     CountRecordOutcome(p_Record);
     UpdateProcessFile(p_Record.g_strFileName, p_Record.g_intEncoding,
                       p_Record.g_IsSucceeded ? kStatusSuccess : kStatusFailure,
-                      p_Record.g_strErrorMessage);
+                      p_Record.g_strErrorMessage, p_Record.g_strNativeFileName);
 }
 
 void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
                                        TEncodingCode p_intEncoding,
                                        const std::u16string& p_strStatus,
-                                       const std::u16string& p_strErrorMessage) {
+                                       const std::u16string& p_strErrorMessage,
+                                       const std::string& p_strNativeFileName) {
     ++g_intListViewFilePosition;
     const std::u16string m_strEncodingName = GetEncodingName(p_intEncoding);
 
@@ -547,7 +548,10 @@ void TThreadProcess::UpdateProcessFile(const std::u16string& p_strFileName,
     g_arrProcessLogs.push_back(BuildLogLine(g_intMode, g_intLogsFilePosition, p_strStatus,
                                             m_strEncodingName, p_strFileName, p_strErrorMessage));
     if (g_doProcessRecordCallBackProcedure) {
-        g_doProcessRecordCallBackProcedure(g_arrProcessLogs.back());
+        g_doProcessRecordCallBackProcedure(TProcessRecord{
+            g_intLogsFilePosition, p_strStatus, m_strEncodingName, p_strFileName,
+            p_strNativeFileName, g_intMode == kModeReplace ? p_strErrorMessage : std::u16string(),
+            g_arrProcessLogs.back()});
     }
 
     if (static_cast<std::int32_t>(g_arrProcessLogs.size()) % g_intPageSize == 0) {

@@ -8,6 +8,7 @@
 #include "core/u_UiInterfaces.h"
 #include "files/u_DirectoryListing.h"
 #include "files/u_FileRead.h"
+#include "logs/u_ProcessRecord.h"
 #include "match/u_RawPrefilter.h"
 #include "task/u_HandOffBatch.h"
 #include "task/u_HandOffThrottle.h"
@@ -72,9 +73,9 @@ public:
     // before Start (tests make it small).
     std::uint64_t g_intReadAheadByteBudget = std::uint64_t{64} << 20;
 
-    // Optional, for window-less owners: called on the worker thread with each record's log page
-    // line as soon as it is made (the headless runner prints it).
-    std::function<void(const std::u16string& p_strLogLine)> g_doProcessRecordCallBackProcedure;
+    // Optional, for window-less owners: called on the worker thread with each record as soon as
+    // it is made, its log page line included (the headless runner prints it).
+    std::function<void(const TProcessRecord& p_Record)> g_doProcessRecordCallBackProcedure;
 
     // Stop request: written by the user-interface thread, polled by the worker.
     std::atomic<bool> g_IsStoped{false};
@@ -98,6 +99,7 @@ private:
     // order, and a rewrite on a helper thread may end after those of later files.
     struct TPendingRecord {
         std::u16string g_strFileName;
+        std::string g_strNativeFileName;
         TEncodingCode g_intEncoding = 0;
         bool g_IsRewrite = false; // its outcome is the rewrite pool's oldest one
         bool g_IsSucceeded = true;
@@ -140,7 +142,8 @@ private:
     bool IsLogFolder(const TDirectoryListing& p_Listing) const;
     void UpdateProcessFile(const std::u16string& p_strFileName, TEncodingCode p_intEncoding,
                            const std::u16string& p_strStatus,
-                           const std::u16string& p_strErrorMessage);
+                           const std::u16string& p_strErrorMessage,
+                           const std::string& p_strNativeFileName);
     void UpdateProgressPosition(std::int32_t p_intSearchFileCount);
     // Hands over whatever is queued, and the position when it is not the last one handed over.
     void FlushHandOffs();

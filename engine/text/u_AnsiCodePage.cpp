@@ -52,9 +52,7 @@ constexpr TLanguageCodePage kLanguageCodePages[] = {
 std::string AsciiLower(std::string_view p_strText) {
     std::string m_strResult(p_strText);
     for (char& m_intByte : m_strResult) {
-        if (m_intByte >= 'A' && m_intByte <= 'Z') {
-            m_intByte = static_cast<char>(m_intByte + ('a' - 'A'));
-        }
+        m_intByte = AsciiLowerUnit(m_intByte);
     }
     return m_strResult;
 }

@@ -19,6 +19,12 @@ inline constexpr TEncodingCode kEncodingUtf16LE = 5;
 inline constexpr TEncodingCode kEncodingUtf32BE = 6;
 inline constexpr TEncodingCode kEncodingUtf32LE = 7;
 
+// Whether files are read and rewritten in this code: 1 to 5. Detection may also give 6 and 7,
+// which are never processed.
+constexpr bool IsProcessedEncoding(std::int32_t p_intEncoding) {
+    return p_intEncoding >= kEncodingAnsi && p_intEncoding <= kEncodingUtf16LE;
+}
+
 // "unknow", "ANSI", "UTF8无Bom", "UTF8有Bom", "UTF16BE", "UTF16LE", "UTF32BE", "UTF32LE";
 // "unknow" for 0 and for anything above 7.
 std::u16string GetEncodingName(TEncodingCode p_intEncoding);

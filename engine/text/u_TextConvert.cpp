@@ -23,9 +23,6 @@ bool IsContinuationByte(unsigned char p_intByte) {
     return (p_intByte & 0xC0U) == 0x80U;
 }
 
-// The length of the sequence a lead byte (0x80 or above) opens and the range its second byte must
-// lie in (RFC 3629 / Unicode table 3-7). False for a byte that opens no sequence. The decoder and
-// the well-formedness check both use it, so they can never disagree on what is well-formed.
 // Where the first byte in memory order lies among the high bits of eight bytes (one at least):
 // mixed text is mostly ASCII between its other characters, and those runs are skipped at once.
 int FirstHighByte(std::uint64_t p_intHighBits) {
@@ -42,6 +39,9 @@ struct TUtf8Lead {
     unsigned char g_intSecondHigh = 0xBF;
 };
 
+// The length of the sequence a lead byte (0x80 or above) opens and the range its second byte must
+// lie in (RFC 3629 / Unicode table 3-7). False for a byte that opens no sequence. The decoder and
+// the well-formedness check both use it, so they can never disagree on what is well-formed.
 inline bool ClassifyUtf8Lead(unsigned char p_intLead, TUtf8Lead& p_Lead) {
     p_Lead = TUtf8Lead{};
     if (p_intLead >= 0xC2 && p_intLead <= 0xDF) {
@@ -66,90 +66,100 @@ inline bool ClassifyUtf8Lead(unsigned char p_intLead, TUtf8Lead& p_Lead) {
     return true;
 }
 
+// Copies ASCII bytes as code units up to the first byte of 0x80 or more, or the end, and returns
+// where it stopped. Most files are mostly ASCII: eight bytes are taken at a time while none has
+// its high bit.
+inline const unsigned char* CopyAscii(const unsigned char* p_Source,
+                                      const unsigned char* const p_SourceEnd, char16_t*& p_Target) {
+    for (;;) {
+        while (p_SourceEnd - p_Source >= 8) {
+            std::uint64_t m_intWord;
+            std::memcpy(&m_intWord, p_Source, sizeof m_intWord);
+            if ((m_intWord & kHighBitsOfEightBytes) != 0) {
+                break;
+            }
+            for (int m_intIndex = 0; m_intIndex < 8; ++m_intIndex) {
+                p_Target[m_intIndex] = p_Source[m_intIndex];
+            }
+            p_Source += 8;
+            p_Target += 8;
+        }
+        if (p_Source == p_SourceEnd || *p_Source >= 0x80) {
+            return p_Source;
+        }
+        *p_Target++ = *p_Source++;
+    }
+}
+
+// Decodes the sequence that the byte at p_Source (0x80 or more) opens, of which p_intAvailable
+// bytes are present, and returns how many bytes it took. An ill-formed sequence gives -1 when
+// strict; lenient, each maximal ill-formed subpart becomes one U+FFFD, as the Unicode standard
+// recommends.
+template <bool IsLenient>
+inline std::ptrdiff_t DecodeSequence(const unsigned char* p_Source, std::ptrdiff_t p_intAvailable,
+                                     char16_t*& p_Target) {
+    const unsigned char m_intLead = *p_Source;
+    TUtf8Lead m_Lead;
+    // Count how many bytes of the sequence are acceptable; stop at the first that is not.
+    std::ptrdiff_t m_intValid = 0;
+    if (ClassifyUtf8Lead(m_intLead, m_Lead)) {
+        m_intValid = 1;
+        if (p_intAvailable > 1 && p_Source[1] >= m_Lead.g_intSecondLow &&
+            p_Source[1] <= m_Lead.g_intSecondHigh) {
+            m_intValid = 2;
+            while (m_intValid < m_Lead.g_intLength && m_intValid < p_intAvailable &&
+                   IsContinuationByte(p_Source[m_intValid])) {
+                ++m_intValid;
+            }
+        }
+    }
+    if (m_Lead.g_intLength == 0 || m_intValid < m_Lead.g_intLength) {
+        if constexpr (!IsLenient) {
+            return -1;
+        }
+        *p_Target++ = kReplacementCharacter;
+        return m_intValid == 0 ? 1 : m_intValid;
+    }
+    std::uint32_t m_intCodePoint;
+    if (m_Lead.g_intLength == 2) {
+        m_intCodePoint = ((m_intLead & 0x1FU) << 6) | (p_Source[1] & 0x3FU);
+        *p_Target++ = static_cast<char16_t>(m_intCodePoint);
+    } else if (m_Lead.g_intLength == 3) {
+        m_intCodePoint =
+            ((m_intLead & 0x0FU) << 12) | ((p_Source[1] & 0x3FU) << 6) | (p_Source[2] & 0x3FU);
+        *p_Target++ = static_cast<char16_t>(m_intCodePoint);
+    } else {
+        m_intCodePoint = ((m_intLead & 0x07U) << 18) | ((p_Source[1] & 0x3FU) << 12) |
+                         ((p_Source[2] & 0x3FU) << 6) | (p_Source[3] & 0x3FU);
+        m_intCodePoint -= 0x10000;
+        *p_Target++ = static_cast<char16_t>(0xD800 + (m_intCodePoint >> 10));
+        *p_Target++ = static_cast<char16_t>(0xDC00 + (m_intCodePoint & 0x3FF));
+    }
+    return m_Lead.g_intLength;
+}
+
 // One decoder for both the strict and the lenient reading, so that they can never disagree on
-// what is well-formed; in lenient mode each maximal ill-formed subpart becomes one U+FFFD, as the
-// Unicode standard recommends.
+// what is well-formed.
 template <bool IsLenient> bool DecodeUtf8(std::string_view p_strBytes, std::u16string& p_strText) {
     // Never more UTF-16 code units than bytes: 4 bytes give at most 2 units.
     p_strText.resize(p_strBytes.size());
     const auto* m_Source = reinterpret_cast<const unsigned char*>(p_strBytes.data());
     const unsigned char* const m_SourceEnd = m_Source + p_strBytes.size();
     char16_t* m_Target = p_strText.data();
-
     while (m_Source < m_SourceEnd) {
-        // Most files are mostly ASCII: take eight bytes at a time while none has its high bit.
-        while (m_SourceEnd - m_Source >= 8) {
-            std::uint64_t m_intWord;
-            std::memcpy(&m_intWord, m_Source, sizeof m_intWord);
-            if ((m_intWord & kHighBitsOfEightBytes) != 0) {
-                break;
-            }
-            for (int m_intIndex = 0; m_intIndex < 8; ++m_intIndex) {
-                m_Target[m_intIndex] = m_Source[m_intIndex];
-            }
-            m_Source += 8;
-            m_Target += 8;
-        }
+        m_Source = CopyAscii(m_Source, m_SourceEnd, m_Target);
         if (m_Source == m_SourceEnd) {
             break;
         }
-
-        const unsigned char m_intLead = *m_Source;
-        if (m_intLead < 0x80) {
-            *m_Target++ = m_intLead;
-            ++m_Source;
-            continue;
-        }
-
-        TUtf8Lead m_Lead;
-        if (!ClassifyUtf8Lead(m_intLead, m_Lead)) {
-            if constexpr (!IsLenient) {
+        const std::ptrdiff_t m_intTaken =
+            DecodeSequence<IsLenient>(m_Source, m_SourceEnd - m_Source, m_Target);
+        if constexpr (!IsLenient) {
+            if (m_intTaken < 0) {
                 return false;
             }
-            *m_Target++ = kReplacementCharacter;
-            ++m_Source;
-            continue;
         }
-        const std::ptrdiff_t m_intLength = m_Lead.g_intLength;
-
-        // Count how many bytes of the sequence are acceptable; stop at the first that is not.
-        const std::ptrdiff_t m_intAvailable = m_SourceEnd - m_Source;
-        std::ptrdiff_t m_intValid = 1;
-        if (m_intAvailable > 1 && m_Source[1] >= m_Lead.g_intSecondLow &&
-            m_Source[1] <= m_Lead.g_intSecondHigh) {
-            m_intValid = 2;
-            while (m_intValid < m_intLength && m_intValid < m_intAvailable &&
-                   IsContinuationByte(m_Source[m_intValid])) {
-                ++m_intValid;
-            }
-        }
-        if (m_intValid < m_intLength) {
-            if constexpr (!IsLenient) {
-                return false;
-            }
-            *m_Target++ = kReplacementCharacter;
-            m_Source += m_intValid;
-            continue;
-        }
-
-        std::uint32_t m_intCodePoint;
-        if (m_intLength == 2) {
-            m_intCodePoint = ((m_intLead & 0x1FU) << 6) | (m_Source[1] & 0x3FU);
-            *m_Target++ = static_cast<char16_t>(m_intCodePoint);
-        } else if (m_intLength == 3) {
-            m_intCodePoint =
-                ((m_intLead & 0x0FU) << 12) | ((m_Source[1] & 0x3FU) << 6) | (m_Source[2] & 0x3FU);
-            *m_Target++ = static_cast<char16_t>(m_intCodePoint);
-        } else {
-            m_intCodePoint = ((m_intLead & 0x07U) << 18) | ((m_Source[1] & 0x3FU) << 12) |
-                             ((m_Source[2] & 0x3FU) << 6) | (m_Source[3] & 0x3FU);
-            m_intCodePoint -= 0x10000;
-            *m_Target++ = static_cast<char16_t>(0xD800 + (m_intCodePoint >> 10));
-            *m_Target++ = static_cast<char16_t>(0xDC00 + (m_intCodePoint & 0x3FF));
-        }
-        m_Source += m_intLength;
+        m_Source += m_intTaken;
     }
-
     p_strText.resize(static_cast<std::size_t>(m_Target - p_strText.data()));
     return true;
 }
@@ -166,9 +176,7 @@ bool IsTrailSurrogate(char16_t p_intUnit) {
 std::u16string AsciiUpperCase(std::u16string_view p_strText) {
     std::u16string m_strResult(p_strText);
     for (char16_t& m_intUnit : m_strResult) {
-        if (m_intUnit >= u'a' && m_intUnit <= u'z') {
-            m_intUnit = static_cast<char16_t>(m_intUnit - (u'a' - u'A'));
-        }
+        m_intUnit = AsciiUpperUnit(m_intUnit);
     }
     return m_strResult;
 }
@@ -176,9 +184,7 @@ std::u16string AsciiUpperCase(std::u16string_view p_strText) {
 std::string AsciiUpperCase(std::string_view p_strText) {
     std::string m_strResult(p_strText);
     for (char& m_intByte : m_strResult) {
-        if (m_intByte >= 'a' && m_intByte <= 'z') {
-            m_intByte = static_cast<char>(m_intByte - ('a' - 'A'));
-        }
+        m_intByte = AsciiUpperUnit(m_intByte);
     }
     return m_strResult;
 }
@@ -187,9 +193,7 @@ std::u16string FullUpperCase(std::u16string_view p_strText) {
     std::u16string m_strResult(p_strText);
     for (char16_t& m_intUnit : m_strResult) {
         if (m_intUnit < 0x80) {
-            if (m_intUnit >= u'a' && m_intUnit <= u'z') {
-                m_intUnit = static_cast<char16_t>(m_intUnit - (u'a' - u'A'));
-            }
+            m_intUnit = AsciiUpperUnit(m_intUnit);
             continue;
         }
         if (IsLeadSurrogate(m_intUnit) || IsTrailSurrogate(m_intUnit)) {

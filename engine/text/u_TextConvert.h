@@ -7,7 +7,20 @@
 
 namespace morvane {
 
-// a-z become A-Z; every other code unit stays as it is.
+// a-z become A-Z (A-Z become a-z); every other code unit or byte stays as it is. The one case
+// fold of the system wherever it upper-cases, one unit at a time for the hot loops.
+template <typename TUnit> constexpr TUnit AsciiUpperUnit(TUnit p_intUnit) {
+    return p_intUnit >= TUnit{'a'} && p_intUnit <= TUnit{'z'}
+               ? static_cast<TUnit>(p_intUnit - ('a' - 'A'))
+               : p_intUnit;
+}
+template <typename TUnit> constexpr TUnit AsciiLowerUnit(TUnit p_intUnit) {
+    return p_intUnit >= TUnit{'A'} && p_intUnit <= TUnit{'Z'}
+               ? static_cast<TUnit>(p_intUnit + ('a' - 'A'))
+               : p_intUnit;
+}
+
+// The same over a whole text.
 std::u16string AsciiUpperCase(std::u16string_view p_strText);
 std::string AsciiUpperCase(std::string_view p_strText);
 

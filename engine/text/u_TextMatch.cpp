@@ -13,11 +13,7 @@ struct TExactUnit {
 };
 
 struct TAsciiUpperUnit {
-    char16_t operator()(char16_t p_intUnit) const {
-        return (p_intUnit >= u'a' && p_intUnit <= u'z')
-                   ? static_cast<char16_t>(p_intUnit - (u'a' - u'A'))
-                   : p_intUnit;
-    }
+    char16_t operator()(char16_t p_intUnit) const { return AsciiUpperUnit(p_intUnit); }
 };
 
 // Horspool search over the text as seen through a per-unit fold, so that a case-insensitive test

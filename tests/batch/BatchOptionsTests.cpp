@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -160,11 +161,59 @@ TEST_F(BatchOptions, TextsKeepEveryCharacterAndTakeLineBreaksAsCrLf) {
     }
 }
 
-TEST_F(BatchOptions, HelpNeedsNothingElse) {
+TEST_F(BatchOptions, HelpAndVersionNeedNothingElse) {
     const TBatchParseResult m_Result = Parse({"--help"});
     EXPECT_EQ(m_Result.g_strErrorMessage, "");
     EXPECT_TRUE(m_Result.g_Options.g_IsHelp);
     EXPECT_TRUE(Parse({"-h"}).g_Options.g_IsHelp);
+    for (const char* m_strVersion : {"--version", "-V"}) {
+        const TBatchParseResult m_Version = Parse({m_strVersion});
+        EXPECT_EQ(m_Version.g_strErrorMessage, "") << m_strVersion;
+        EXPECT_TRUE(m_Version.g_Options.g_IsVersion) << m_strVersion;
+    }
+}
+
+// Each short option gives exactly what its long one gives.
+TEST_F(BatchOptions, ShortOptionsAreTheirLongOnes) {
+    struct TCase {
+        std::vector<std::string> g_arrShort;
+        std::vector<std::string> g_arrLong;
+    };
+    const TCase m_arrCases[] = {
+        {{"-e", "Old"}, {"--find", "Old"}},
+        {{"-f", "FILE"}, {"--find-file", "FILE"}},
+        {{"-e", "x", "-r", "New"}, {"--find", "x", "--replace", "New"}},
+        {{"-e", "x", "-g", "*.htm"}, {"--find", "x", "--ext", "*.htm"}},
+        {{"-e", "x", "-E", "utf8-bom"}, {"--find", "x", "--encoding", "utf8-bom"}},
+        {{"-e", "x", "-s", "-y", "-q"}, {"--find", "x", "--match-case", "--yes", "--quiet"}},
+        {{"-e", "x", "-0"}, {"--find", "x", "--null"}},
+        {{"-e", "-"}, {"--find=-"}}, // a value may look like an option
+    };
+    const auto m_doSame = [](const TBatchOptions& p_Left, const TBatchOptions& p_Right) {
+        return p_Left.g_Task.g_strOldText == p_Right.g_Task.g_strOldText &&
+               p_Left.g_Task.g_strNewText == p_Right.g_Task.g_strNewText &&
+               p_Left.g_Task.g_strExtension == p_Right.g_Task.g_strExtension &&
+               p_Left.g_Task.g_intEncoding == p_Right.g_Task.g_intEncoding &&
+               p_Left.g_Task.g_IsMatchCase == p_Right.g_Task.g_IsMatchCase &&
+               p_Left.g_IsConfirmed == p_Right.g_IsConfirmed &&
+               p_Left.g_IsQuiet == p_Right.g_IsQuiet &&
+               p_Left.g_RecordFormat == p_Right.g_RecordFormat;
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        std::vector<std::string> m_arrShort = m_Case.g_arrShort;
+        std::vector<std::string> m_arrLong = m_Case.g_arrLong;
+        for (std::vector<std::string>* m_arrArguments : {&m_arrShort, &m_arrLong}) {
+            m_arrArguments->insert(m_arrArguments->end(), {"--ext", "*.txt", "DIR"});
+        }
+        const TBatchParseResult m_Short = Parse(m_arrShort);
+        const TBatchParseResult m_Long = Parse(m_arrLong);
+        const std::string m_strWhat = testing::PrintToString(m_Case.g_arrShort);
+        ASSERT_EQ(m_Short.g_strErrorMessage, "") << m_strWhat;
+        ASSERT_EQ(m_Long.g_strErrorMessage, "") << m_strWhat;
+        EXPECT_TRUE(m_doSame(m_Short.g_Options, m_Long.g_Options)) << m_strWhat;
+    }
+    EXPECT_EQ(Parse({"-e", "x", "--json", "--ext", "*.txt", "DIR"}).g_Options.g_RecordFormat,
+              TBatchRecordFormatKind::Json);
 }
 
 struct TErrorCase {
@@ -199,6 +248,17 @@ TEST_F(BatchOptions, MalformedCommandLinesAreUsageErrors) {
         {{"--ansi-codepage", "utf8", "DIR"}, "not a supported code page", true},
         {{"--logs-dir", "", "DIR"}, "--logs-dir", true},
         {{"--find", "a", "--ext", "*.txt", "DIR\xFF"}, "DIRECTORY is not valid UTF-8", true},
+        {{"-x", "DIR"}, "unknown option -x", true},
+        {{"-eabc", "DIR"}, "unknown option -eabc", true},
+        {{"-e=abc", "DIR"}, "unknown option -e=abc", true},
+        {{"--null", "--json", "DIR"}, "--null and --json cannot be combined", true},
+        {{"--json", "-0", "DIR"}, "--json and --null cannot be combined", true},
+        {{"--json", "-q", "DIR"}, "--json and --quiet cannot be combined", true},
+        {{"--quiet", "--null", "DIR"}, "--null and --quiet cannot be combined", true},
+        {{"--version=1"}, "--version takes no value", true},
+        {{"-f", "-", "--replace-file", "-", "DIR"},
+         "only one of --find-file and --replace-file",
+         true},
     };
     for (const TErrorCase& m_Case : m_arrCases) {
         const TBatchParseResult m_Result = Parse(m_Case.g_arrArguments);
@@ -258,23 +318,77 @@ TEST_F(BatchOptions, OptionsEndAtDoubleDash) {
     EXPECT_EQ(m_Result.g_Options.g_Task.g_strDirectory, Utf8(m_strOdd + "/"));
 }
 
-// The manual page is written by hand: every option that --help lists must have its entry there.
-TEST(BatchManualPage, NamesEveryOptionOfTheHelpText) {
-    std::ifstream m_In(MORVANE_BATCH_MAN_PAGE, std::ios::binary);
-    ASSERT_TRUE(m_In) << MORVANE_BATCH_MAN_PAGE;
-    std::string m_strPage{std::istreambuf_iterator<char>(m_In), std::istreambuf_iterator<char>()};
-    m_strPage = std::regex_replace(m_strPage, std::regex(R"(\\-)"), "-");
+// Every option that --help lists, long and short.
+std::vector<std::string> HelpOptions() {
     const std::string m_strHelp = BatchUsageText();
-    const std::regex m_OptionPattern(R"((^|[\s|\[])(--?[a-z][a-z0-9-]*))");
-    int m_intOptions = 0;
+    const std::regex m_OptionPattern(R"((^|[\s|\[])(--?[a-zA-Z0-9][a-z0-9-]*))");
+    std::vector<std::string> m_arrOptions;
     for (auto m_Match = std::sregex_iterator(m_strHelp.begin(), m_strHelp.end(), m_OptionPattern);
          m_Match != std::sregex_iterator(); ++m_Match) {
-        const std::string m_strOption = (*m_Match)[2];
-        const std::regex m_InPage("(^|[^a-z0-9-])" + m_strOption + "($|[^a-z0-9-])");
-        EXPECT_TRUE(std::regex_search(m_strPage, m_InPage)) << m_strOption;
-        ++m_intOptions;
+        m_arrOptions.push_back((*m_Match)[2]);
     }
-    EXPECT_GE(m_intOptions, 14); // the options that --help lists today
+    return m_arrOptions;
+}
+
+std::string ReadWhole(const char* p_strFileName) {
+    std::ifstream m_In(p_strFileName, std::ios::binary);
+    EXPECT_TRUE(m_In) << p_strFileName;
+    return {std::istreambuf_iterator<char>(m_In), std::istreambuf_iterator<char>()};
+}
+
+// The manual page and the shell completion are written by hand: every option that --help lists
+// must have its entry in both.
+TEST(BatchManualPage, NamesEveryOptionOfTheHelpText) {
+    const std::string m_strPage =
+        std::regex_replace(ReadWhole(MORVANE_BATCH_MAN_PAGE), std::regex(R"(\\-)"), "-");
+    const std::string m_strCompletion = ReadWhole(MORVANE_BATCH_COMPLETION);
+    const std::vector<std::string> m_arrOptions = HelpOptions();
+    for (const std::string& m_strOption : m_arrOptions) {
+        const std::regex m_InText("(^|[^a-zA-Z0-9-])" + m_strOption + "($|[^a-zA-Z0-9-])");
+        EXPECT_TRUE(std::regex_search(m_strPage, m_InText)) << m_strOption;
+        EXPECT_TRUE(std::regex_search(m_strCompletion, m_InText)) << m_strOption;
+    }
+    EXPECT_GE(m_arrOptions.size(), 28u); // the options that --help lists today
+}
+
+// The completion run by bash with the two helpers of bash-completion played by stubs: what it
+// offers after the words typed so far.
+TEST(BatchCompletion, OffersOptionsTheirValuesAndFolders) {
+    struct TCase {
+        std::string g_strWords; // the command line so far; the last word is being completed
+        std::string g_strOffered;
+    };
+    const TCase m_arrCases[] = {
+        {"--mode ''", "find replace"},
+        {"-E utf1", "utf16be utf16le"},
+        {"--encoding a", "auto ansi"},
+        {"--nu", "--null"},
+        {"-e TODO ~/s", "FOLDERS"},
+        {"--logs-dir ''", "FOLDERS"},
+        {"-f ''", "FILES"},
+        {"-e ''", ""},
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        const std::string m_strScript =
+            "_init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; "
+            "prev=${COMP_WORDS[COMP_CWORD-1]}; split=false; }; "
+            "_filedir() { if [[ $1 == -d ]]; then COMPREPLY=(FOLDERS); else COMPREPLY=(FILES); fi; "
+            "}; compopt() { :; }; . '" MORVANE_BATCH_COMPLETION "'; "
+            "COMP_WORDS=(morvane-batch " +
+            m_Case.g_strWords +
+            "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _morvane_batch; echo \"${COMPREPLY[*]}\"";
+        const std::string m_strCommand =
+            "bash -c '" + std::regex_replace(m_strScript, std::regex("'"), "'\\''") + "'";
+        FILE* m_Pipe = popen(m_strCommand.c_str(), "r");
+        ASSERT_NE(m_Pipe, nullptr);
+        std::string m_strOut;
+        char m_arrBuffer[256];
+        while (fgets(m_arrBuffer, sizeof m_arrBuffer, m_Pipe) != nullptr) {
+            m_strOut += m_arrBuffer;
+        }
+        EXPECT_EQ(pclose(m_Pipe), 0) << m_Case.g_strWords;
+        EXPECT_EQ(m_strOut, m_Case.g_strOffered + "\n") << m_Case.g_strWords;
+    }
 }
 
 } // namespace

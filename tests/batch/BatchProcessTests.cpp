@@ -2,6 +2,7 @@
 // lines on stdout against the log pages, the summary on stderr and the exit statuses.
 
 #include "BatchTestSupport.h"
+#include "u_BatchRecordFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -267,6 +268,102 @@ TEST_F(BatchProcess, LogsFolderThatCannotBeMadeExitsThreeAndTouchesNothing) {
     EXPECT_EQ(m_Result.g_strStdout, "");
     EXPECT_NE(m_Result.g_strStderr.find("blocker/logs"), std::string::npos) << m_Result.g_strStderr;
     EXPECT_EQ(g_Files.Snapshot(), m_Before);
+}
+
+TEST_F(BatchProcess, VersionIsTheProjectsAndExitsZero) {
+    for (const char* m_strOption : {"--version", "-V"}) {
+        const TChildResult m_Result = RunChild(kBatchProgram, {m_strOption});
+        ASSERT_TRUE(m_Result.g_IsExited);
+        EXPECT_EQ(m_Result.g_intExitCode, 0);
+        EXPECT_EQ(m_Result.g_strStdout,
+                  std::string("morvane-batch ") + MORVANE_PROJECT_VERSION + "\n");
+        EXPECT_EQ(m_Result.g_strStderr, "");
+    }
+}
+
+TEST_F(BatchProcess, AFileOfDashIsStandardInput) {
+    g_Files.Write("a.txt", "one\r\ntwo\r\n");
+    g_Files.Write("b.txt", "one two");
+    struct TCase {
+        std::vector<std::string> g_arrOptions;
+        std::string g_strStdin;
+        std::string g_strA; // a.txt afterwards
+    };
+    const TCase m_arrCases[] = {
+        {{"-f", "-"}, "one\ntwo", "one\r\ntwo\r\n"},
+        {{"--mode", "replace", "-y", "-f", "-", "-r", "1\r\n2"}, "one\ntwo", "1\r\n2\r\n"},
+        {{"--mode", "replace", "-y", "-e", "1", "--replace-file", "-"},
+         "\xEF\xBB\xBFuno",
+         "uno\r\n2\r\n"},
+    };
+    for (const TCase& m_Case : m_arrCases) {
+        std::vector<std::string> m_arrOptions = m_Case.g_arrOptions;
+        m_arrOptions.insert(m_arrOptions.end(), {"-g", "*.txt"});
+        const TChildResult m_Result =
+            RunChild(kBatchProgram, g_Files.Arguments(m_arrOptions), &m_Case.g_strStdin);
+        ASSERT_TRUE(m_Result.g_IsExited);
+        EXPECT_EQ(m_Result.g_intExitCode, 0) << m_Result.g_strStderr;
+        const std::vector<std::string> m_arrLines = SplitLf(m_Result.g_strStdout);
+        ASSERT_EQ(m_arrLines.size(), 1u) << m_Result.g_strStdout;
+        EXPECT_TRUE(m_arrLines[0].ends_with("/a.txt") || m_arrLines[0].ends_with("/a.txt|"))
+            << m_arrLines[0];
+        EXPECT_EQ(g_Files.Read("a.txt"), m_Case.g_strA);
+        EXPECT_EQ(g_Files.Read("b.txt"), "one two");
+    }
+}
+
+// Names with the bytes that a log line cannot hold as they are: --null gives them raw, --json
+// as a string or, not being UTF-8, as base64.
+TEST_F(BatchProcess, NullAndJsonGiveEachRecordsPathAsTheFileSystemNamesIt) {
+    const std::vector<std::string> m_arrNames = {"plain.txt", "line\nbreak|bar\\.txt",
+                                                 "bad\xFF\xFE.txt"};
+    for (const std::string& m_strName : m_arrNames) {
+        g_Files.Write(m_strName, "needle");
+    }
+    const std::string m_strTree = g_Files.TreeDir() + "/";
+
+    const TChildResult m_Null = Run({"-e", "needle", "-g", "*.txt", "-0"});
+    ASSERT_TRUE(m_Null.g_IsExited);
+    EXPECT_EQ(m_Null.g_intExitCode, 0) << m_Null.g_strStderr;
+    std::set<std::string> m_arrNullPaths;
+    std::size_t m_intStart = 0;
+    for (std::size_t m_intEnd;
+         (m_intEnd = m_Null.g_strStdout.find('\0', m_intStart)) != std::string::npos;
+         m_intStart = m_intEnd + 1) {
+        m_arrNullPaths.insert(m_Null.g_strStdout.substr(m_intStart, m_intEnd - m_intStart));
+    }
+    EXPECT_EQ(m_intStart, m_Null.g_strStdout.size()) << "every path ends with NUL";
+    std::set<std::string> m_arrExpected;
+    for (const std::string& m_strName : m_arrNames) {
+        m_arrExpected.insert(m_strTree + m_strName);
+    }
+    EXPECT_EQ(m_arrNullPaths, m_arrExpected);
+
+    const TChildResult m_Json =
+        Run({"--mode", "replace", "-y", "-e", "needle", "-r", "pin", "-g", "*.txt", "--json"});
+    ASSERT_TRUE(m_Json.g_IsExited);
+    EXPECT_EQ(m_Json.g_intExitCode, 0) << m_Json.g_strStderr;
+    const std::vector<std::string> m_arrObjects = SplitLf(m_Json.g_strStdout);
+    ASSERT_EQ(m_arrObjects.size(), 3u) << m_Json.g_strStdout;
+    std::set<std::string> m_arrPaths;
+    for (const std::string& m_strObject : m_arrObjects) {
+        std::smatch m_Match;
+        ASSERT_TRUE(std::regex_match(
+            m_strObject, m_Match,
+            std::regex(R"re(\{"sequence":[1-3],"status":"成功","encoding":"UTF8无Bom",)re"
+                       R"re("(path|path_bytes)":"([^"]*)","reason":""\})re")))
+            << m_strObject;
+        m_arrPaths.insert(m_Match[1].str() + "=" + m_Match[2].str());
+    }
+    EXPECT_EQ(m_arrPaths,
+              (std::set<std::string>{
+                  "path=" + m_strTree + "plain.txt",
+                  "path=" + m_strTree + "line\\nbreak|bar\\\\.txt",
+                  "path_bytes=" + TBatchRecordFormat::Base64(m_strTree + "bad\xFF\xFE.txt"),
+              }));
+    for (const std::string& m_strName : m_arrNames) {
+        EXPECT_EQ(g_Files.Read(m_strName), "pin\r\n") << m_strName;
+    }
 }
 
 TEST_F(BatchProcess, HelpGoesToStdoutAndExitsZero) {

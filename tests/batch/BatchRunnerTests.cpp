@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <unistd.h>
 
 namespace morvane {
@@ -27,16 +30,22 @@ TEST(BatchRunner, ExitStatusWeighsErrorOverStopOverFailures) {
         bool g_IsError;
         bool g_IsStoped;
         std::int32_t g_intFailures;
+        int g_intSignal;
         int g_intExitCode;
     };
     const TCase m_arrCases[] = {
-        {false, false, 0, 0},  {false, false, 1, 1}, {false, false, 7, 1}, {false, true, 0, 130},
-        {false, true, 3, 130}, {true, false, 0, 3},  {true, true, 2, 3},
+        {false, false, 0, 0, 0},        {false, false, 1, 0, 1},
+        {false, false, 7, 0, 1},        {false, true, 0, 0, 130},
+        {false, true, 3, 0, 130},       {false, true, 0, SIGINT, 130},
+        {false, true, 2, SIGTERM, 143}, {false, true, 0, SIGHUP, 129},
+        {false, false, 0, SIGTERM, 0},  {true, false, 0, 0, 3},
+        {true, true, 2, SIGTERM, 3},
     };
     for (const TCase& m_Case : m_arrCases) {
-        EXPECT_EQ(TBatchRunner::ExitCode(m_Case.g_IsError, m_Case.g_IsStoped, m_Case.g_intFailures),
+        EXPECT_EQ(TBatchRunner::ExitCode(m_Case.g_IsError, m_Case.g_IsStoped, m_Case.g_intFailures,
+                                         m_Case.g_intSignal),
                   m_Case.g_intExitCode)
-            << m_Case.g_IsError << m_Case.g_IsStoped << m_Case.g_intFailures;
+            << m_Case.g_IsError << m_Case.g_IsStoped << m_Case.g_intFailures << m_Case.g_intSignal;
     }
 }
 
@@ -85,6 +94,52 @@ TEST_F(BatchOutput, AFailedStdoutIsNoticedAndDoesNotStopTheRest) {
     close(m_intReadOnly);
     close(m_intErr);
     EXPECT_EQ(g_Tree.ReadFile("err"), "still here\n");
+}
+
+// Into a file or a pipe, records wait in the buffer, but never longer than the flush interval:
+// a write after it, or the main thread's wake-up, writes them out.
+TEST_F(BatchOutput, BufferedRecordsGoOutOnceTheIntervalHasPassed) {
+    enum TStep { Write, Wake, End };
+    struct TCase {
+        int g_intAtMs;
+        TStep g_Step;
+        std::string g_strOut; // the file's content afterwards
+        int g_intDelayMs;     // FlushDelayMs afterwards; the whole interval when nothing waits
+    };
+    const TCase m_arrSteps[] = {
+        {10, Write, "", 90},
+        {60, Wake, "", 40},
+        {99, Wake, "", 1},
+        {100, Wake, "1\n", 100},
+        {150, Write, "1\n", 50},
+        {199, Write, "1\n", 1},
+        {200, Write, "1\n2\n3\n4\n", 100},
+        {420, Write, "1\n2\n3\n4\n5\n", 100},
+        {430, Write, "1\n2\n3\n4\n5\n", 90},
+        {431, End, "1\n2\n3\n4\n5\n6\n", 100},
+    };
+    const int m_intOut = Open("out");
+    const int m_intErr = Open("err");
+    std::chrono::steady_clock::time_point m_Now{};
+    auto m_Output = std::make_unique<TBatchOutput>(m_intOut, m_intErr, [&m_Now] { return m_Now; });
+    int m_intRecord = 0;
+    for (const TCase& m_Case : m_arrSteps) {
+        m_Now =
+            std::chrono::steady_clock::time_point{} + std::chrono::milliseconds(m_Case.g_intAtMs);
+        if (m_Case.g_Step == Write) {
+            m_Output->WriteRecord(std::to_string(++m_intRecord) + "\n");
+        } else if (m_Case.g_Step == Wake) {
+            m_Output->FlushIfDue();
+        } else {
+            m_Output.reset();
+        }
+        EXPECT_EQ(g_Tree.ReadFile("out"), m_Case.g_strOut) << m_Case.g_intAtMs;
+        if (m_Output != nullptr) {
+            EXPECT_EQ(m_Output->FlushDelayMs(), m_Case.g_intDelayMs) << m_Case.g_intAtMs;
+        }
+    }
+    close(m_intOut);
+    close(m_intErr);
 }
 
 TEST(BatchRunnerRun, RunsTheTaskAndCallsTheHookForEveryRecord) {

@@ -27,28 +27,45 @@ struct TChildResult {
 
 class TChildProcess {
 public:
-    TChildProcess(const std::string& p_strProgram, const std::vector<std::string>& p_arrArguments) {
+    // p_strStdin, when given, is all the child reads on stdin (at most a pipe's capacity);
+    // otherwise stdin is /dev/null.
+    TChildProcess(const std::string& p_strProgram, const std::vector<std::string>& p_arrArguments,
+                  const std::string* p_strStdin = nullptr) {
         int m_arrOut[2];
         int m_arrErr[2];
-        if (pipe(m_arrOut) == -1 || pipe(m_arrErr) == -1) {
+        int m_arrIn[2] = {-1, -1};
+        if (pipe(m_arrOut) == -1 || pipe(m_arrErr) == -1 ||
+            (p_strStdin != nullptr && pipe(m_arrIn) == -1)) {
             throw std::runtime_error("pipe failed");
         }
         posix_spawn_file_actions_t m_Actions;
         posix_spawn_file_actions_init(&m_Actions);
-        posix_spawn_file_actions_addopen(&m_Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        if (p_strStdin != nullptr) {
+            if (write(m_arrIn[1], p_strStdin->data(), p_strStdin->size()) !=
+                static_cast<ssize_t>(p_strStdin->size())) {
+                throw std::runtime_error("stdin too large for the pipe");
+            }
+            close(m_arrIn[1]);
+            posix_spawn_file_actions_adddup2(&m_Actions, m_arrIn[0], STDIN_FILENO);
+            posix_spawn_file_actions_addclose(&m_Actions, m_arrIn[0]);
+        } else {
+            posix_spawn_file_actions_addopen(&m_Actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        }
         posix_spawn_file_actions_adddup2(&m_Actions, m_arrOut[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&m_Actions, m_arrErr[1], STDERR_FILENO);
         posix_spawn_file_actions_addclose(&m_Actions, m_arrOut[0]);
         posix_spawn_file_actions_addclose(&m_Actions, m_arrErr[0]);
 
-        // The child starts with SIGINT at its default and unblocked, whatever the test runner
-        // was started with, as it would from an interactive shell.
+        // The child starts with the stop signals at their defaults and unblocked, whatever the test
+        // runner was started with, as it would from an interactive shell.
         posix_spawnattr_t m_Attributes;
         posix_spawnattr_init(&m_Attributes);
         sigset_t m_Signals;
         sigemptyset(&m_Signals);
         posix_spawnattr_setsigmask(&m_Attributes, &m_Signals);
         sigaddset(&m_Signals, SIGINT);
+        sigaddset(&m_Signals, SIGTERM);
+        sigaddset(&m_Signals, SIGHUP);
         sigaddset(&m_Signals, SIGPIPE);
         posix_spawnattr_setsigdefault(&m_Attributes, &m_Signals);
         posix_spawnattr_setflags(&m_Attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -65,6 +82,9 @@ public:
         posix_spawnattr_destroy(&m_Attributes);
         close(m_arrOut[1]);
         close(m_arrErr[1]);
+        if (m_arrIn[0] >= 0) {
+            close(m_arrIn[0]);
+        }
         g_intOutFd = m_arrOut[0];
         g_intErrFd = m_arrErr[0];
         if (m_intError != 0) {
@@ -91,6 +111,16 @@ public:
         while (g_Result.g_strStdout.find(p_strText) == std::string::npos) {
             if (g_intOutFd < 0 || !ReadSome()) {
                 return g_Result.g_strStdout.find(p_strText) != std::string::npos;
+            }
+        }
+        return true;
+    }
+
+    // The same for stderr: reads both pipes until stderr holds p_strText or has ended.
+    bool ReadUntilStderrContains(std::string_view p_strText) {
+        while (g_Result.g_strStderr.find(p_strText) == std::string::npos) {
+            if (g_intErrFd < 0 || !ReadSome()) {
+                return g_Result.g_strStderr.find(p_strText) != std::string::npos;
             }
         }
         return true;
@@ -157,8 +187,9 @@ private:
 
 // Runs the program to its end.
 inline TChildResult RunChild(const std::string& p_strProgram,
-                             const std::vector<std::string>& p_arrArguments) {
-    TChildProcess m_Child(p_strProgram, p_arrArguments);
+                             const std::vector<std::string>& p_arrArguments,
+                             const std::string* p_strStdin = nullptr) {
+    TChildProcess m_Child(p_strProgram, p_arrArguments, p_strStdin);
     return m_Child.Finish();
 }
 

@@ -37,6 +37,7 @@ set(m_strRoot ${DESTDIR}${PREFIX})
 
 set(m_arrExpected
     bin/morvane-batch
+    share/bash-completion/completions/morvane-batch
     share/doc/morvane/LICENSE
     share/man/man1/morvane-batch.1)
 set(m_arrIconSizes 16 22 24 32 48 64 128 256)

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <unistd.h>
 
 namespace morvane {
 
@@ -31,7 +32,7 @@ struct TOptionName {
     TOptionKind g_Kind;
 };
 
-constexpr std::array<TOptionName, 15> kOptionNames{{
+constexpr std::array<TOptionName, 17> kOptionNames{{
     {"--mode", TOptionKind::Value},
     {"--find", TOptionKind::Value},
     {"--find-file", TOptionKind::Value},
@@ -45,9 +46,36 @@ constexpr std::array<TOptionName, 15> kOptionNames{{
     {"--ansi-codepage", TOptionKind::Value},
     {"--yes", TOptionKind::Flag},
     {"--quiet", TOptionKind::Flag},
+    {"--null", TOptionKind::Flag},
+    {"--json", TOptionKind::Flag},
     {"--help", TOptionKind::Flag},
-    {"-h", TOptionKind::Flag},
+    {"--version", TOptionKind::Flag},
 }};
+
+// The short names, as users of the usual search tools know them: -e the text (as a pattern),
+// -f a file holding it, -r the replacement, -g a file name pattern, -E the encoding, -s
+// case-sensitive, -0 NUL-ended output, -q quiet, -V the version, -h help; and -y for --yes.
+struct TShortName {
+    std::string_view g_strShort;
+    std::string_view g_strLong;
+};
+
+constexpr std::array<TShortName, 11> kShortNames{{
+    {"-e", "--find"},
+    {"-f", "--find-file"},
+    {"-r", "--replace"},
+    {"-g", "--ext"},
+    {"-E", "--encoding"},
+    {"-s", "--match-case"},
+    {"-0", "--null"},
+    {"-q", "--quiet"},
+    {"-y", "--yes"},
+    {"-V", "--version"},
+    {"-h", "--help"},
+}};
+
+// The value of --find-file and --replace-file that stands for standard input.
+constexpr std::string_view kStandardInputName = "-";
 
 constexpr std::array<std::string_view, 6> kEncodingNames{"auto",     "ansi",    "utf8",
                                                          "utf8-bom", "utf16be", "utf16le"};
@@ -84,23 +112,49 @@ bool DecodeArgument(std::string_view p_strBytes, std::u16string& p_strText) {
     return DecodeUtf8Strict(p_strBytes, p_strText);
 }
 
-// Reads a whole text file as UTF-8, a leading mark skipped and nothing trimmed (a final line
-// break is part of the text), so that multi-line texts reach the task as written.
-std::string ReadTextFile(const std::string& p_strFileName, std::u16string& p_strText) {
-    std::ifstream m_In(p_strFileName, std::ios::binary);
-    if (!m_In) {
-        return "cannot read \"" + p_strFileName + "\": " + std::strerror(errno);
+// Reads standard input to its end; the error's text, empty when it was read.
+std::string ReadStandardInput(std::string& p_strBytes) {
+    char m_arrBuffer[65536];
+    for (;;) {
+        const ssize_t m_intRead = read(STDIN_FILENO, m_arrBuffer, sizeof m_arrBuffer);
+        if (m_intRead > 0) {
+            p_strBytes.append(m_arrBuffer, static_cast<std::size_t>(m_intRead));
+        } else if (m_intRead == 0) {
+            return {};
+        } else if (errno != EINTR) {
+            return std::string("cannot read standard input: ") + std::strerror(errno);
+        }
     }
-    std::string m_strBytes{std::istreambuf_iterator<char>(m_In), std::istreambuf_iterator<char>()};
-    if (m_In.bad()) {
-        return "cannot read \"" + p_strFileName + "\"";
+}
+
+// Reads a whole text file ("-": standard input) as UTF-8, a leading mark skipped and nothing
+// trimmed (a final line break is part of the text), so that multi-line texts reach the task as
+// written.
+std::string ReadTextFile(const std::string& p_strFileName, std::u16string& p_strText) {
+    std::string m_strBytes;
+    if (p_strFileName == kStandardInputName) {
+        std::string m_strError = ReadStandardInput(m_strBytes);
+        if (!m_strError.empty()) {
+            return m_strError;
+        }
+    } else {
+        std::ifstream m_In(p_strFileName, std::ios::binary);
+        if (!m_In) {
+            return "cannot read \"" + p_strFileName + "\": " + std::strerror(errno);
+        }
+        m_strBytes.assign(std::istreambuf_iterator<char>(m_In), std::istreambuf_iterator<char>());
+        if (m_In.bad()) {
+            return "cannot read \"" + p_strFileName + "\"";
+        }
     }
     std::string_view m_strView(m_strBytes);
     if (m_strView.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
         m_strView.remove_prefix(kUtf8Mark.size());
     }
     if (!DecodeUtf8Strict(m_strView, p_strText)) {
-        return "\"" + p_strFileName + "\" is not valid UTF-8";
+        return p_strFileName == kStandardInputName
+                   ? std::string("standard input is not valid UTF-8")
+                   : "\"" + p_strFileName + "\" is not valid UTF-8";
     }
     return {};
 }
@@ -154,6 +208,7 @@ private:
     bool TakeLogsDirectory(const std::string& p_strValue);
     bool TakeAnsiCodePage(const std::string& p_strValue);
     bool TakeOnce(std::string_view p_strName);
+    bool TakeRecordFormat(std::string_view p_strName, TBatchRecordFormatKind p_Kind);
     bool Validate();
 
     TBatchParseResult g_Result;
@@ -162,6 +217,8 @@ private:
     std::optional<std::u16string> g_strOldText;
     std::optional<std::u16string> g_strNewText;
     std::vector<std::u16string> g_arrExtensions;
+    std::optional<std::string> g_strRecordFormatOption; // --null or --json, once given
+    bool g_IsStandardInputTaken = false;
 };
 
 bool TParser::TakeOnce(std::string_view p_strName) {
@@ -180,6 +237,13 @@ bool TParser::TakeText(std::string_view p_strName, const std::string& p_strValue
         return Fail(std::string(p_strName) + ": the text is already given");
     }
     std::u16string m_strText;
+    if (p_IsFile && p_strValue == kStandardInputName) {
+        // Standard input can be read to its end once only.
+        if (g_IsStandardInputTaken) {
+            return Fail("only one of --find-file and --replace-file can read standard input");
+        }
+        g_IsStandardInputTaken = true;
+    }
     if (p_IsFile) {
         std::string m_strError = ReadTextFile(p_strValue, m_strText);
         if (!m_strError.empty()) {
@@ -230,10 +294,33 @@ bool TParser::TakeFlag(std::string_view p_strName) {
     } else if (p_strName == "--yes") {
         m_Options.g_IsConfirmed = true;
     } else if (p_strName == "--quiet") {
+        if (g_strRecordFormatOption.has_value()) {
+            return Fail(*g_strRecordFormatOption + " and --quiet cannot be combined");
+        }
         m_Options.g_IsQuiet = true;
-    } else if (p_strName == "--help" || p_strName == "-h") {
+    } else if (p_strName == "--null") {
+        return TakeRecordFormat(p_strName, TBatchRecordFormatKind::Null);
+    } else if (p_strName == "--json") {
+        return TakeRecordFormat(p_strName, TBatchRecordFormatKind::Json);
+    } else if (p_strName == "--help") {
         m_Options.g_IsHelp = true;
+    } else if (p_strName == "--version") {
+        m_Options.g_IsVersion = true;
     }
+    return true;
+}
+
+// The records go to stdout in one form only, and not at all with --quiet.
+bool TParser::TakeRecordFormat(std::string_view p_strName, TBatchRecordFormatKind p_Kind) {
+    if (g_strRecordFormatOption.has_value() && *g_strRecordFormatOption != p_strName) {
+        return Fail(*g_strRecordFormatOption + " and " + std::string(p_strName) +
+                    " cannot be combined");
+    }
+    if (g_Result.g_Options.g_IsQuiet) {
+        return Fail(std::string(p_strName) + " and --quiet cannot be combined");
+    }
+    g_strRecordFormatOption = std::string(p_strName);
+    g_Result.g_Options.g_RecordFormat = p_Kind;
     return true;
 }
 
@@ -300,11 +387,20 @@ bool TParser::TakeAnsiCodePage(const std::string& p_strValue) {
 bool TParser::TakeArgument(const std::vector<std::string>& p_arrArguments,
                            std::size_t& p_intIndex) {
     const std::string& m_strArgument = p_arrArguments[p_intIndex];
-    const std::size_t m_intEquals = m_strArgument.find('=');
-    const std::string m_strName = m_strArgument.substr(0, m_intEquals);
+    std::string m_strName = m_strArgument;
     std::optional<std::string> m_strValue;
-    if (m_intEquals != std::string::npos) {
-        m_strValue = m_strArgument.substr(m_intEquals + 1);
+    if (m_strArgument.starts_with("--")) {
+        const std::size_t m_intEquals = m_strArgument.find('=');
+        m_strName = m_strArgument.substr(0, m_intEquals);
+        if (m_intEquals != std::string::npos) {
+            m_strValue = m_strArgument.substr(m_intEquals + 1);
+        }
+    } else {
+        for (const TShortName& m_Short : kShortNames) {
+            if (m_Short.g_strShort == m_strArgument) {
+                m_strName = m_Short.g_strLong;
+            }
+        }
     }
     const TOptionName* m_pOption = nullptr;
     for (const TOptionName& m_Option : kOptionNames) {
@@ -346,7 +442,7 @@ TBatchParseResult TParser::Parse(const std::vector<std::string>& p_arrArguments)
             return g_Result;
         }
     }
-    if (!g_Result.g_Options.g_IsHelp) {
+    if (!g_Result.g_Options.g_IsHelp && !g_Result.g_Options.g_IsVersion) {
         Validate();
     }
     return g_Result;
@@ -385,30 +481,37 @@ std::string BatchUsageText() {
     return "Usage: morvane-batch [options] DIRECTORY\n"
            "Finds, and in replace mode replaces, a text in every wanted file of DIRECTORY.\n"
            "\n"
-           "  --mode find|replace           default find\n"
-           "  --find TEXT | --find-file F   the text to find; a file is read as UTF-8 (a leading\n"
-           "                                BOM skipped), byte for byte, for multi-line texts;\n"
-           "                                every line break is taken as CR LF, as in the files\n"
-           "  --replace TEXT | --replace-file F\n"
-           "                                the replacement text (replace mode)\n"
-           "  --ext PATTERN                 a wanted file pattern such as '*.txt'; repeatable\n"
-           "  --encoding auto|ansi|utf8|utf8-bom|utf16be|utf16le\n"
+           "      --mode find|replace       default find\n"
+           "  -e, --find TEXT               the text to find\n"
+           "  -f, --find-file FILE          the text to find from FILE (\"-\": standard input),\n"
+           "                                read as UTF-8 (a leading BOM skipped), byte for\n"
+           "                                byte; every line break is taken as CR LF, as in\n"
+           "                                the files\n"
+           "  -r, --replace TEXT            the replacement text (replace mode)\n"
+           "      --replace-file FILE       the replacement text from FILE, as for -f\n"
+           "  -g, --ext PATTERN             a wanted file pattern such as '*.txt'; repeatable\n"
+           "  -E, --encoding auto|ansi|utf8|utf8-bom|utf16be|utf16le\n"
            "                                how files are read; default auto (detect per file)\n"
-           "  --no-subfolders               only the files directly in DIRECTORY\n"
-           "  --match-case                  compare case-sensitively\n"
-           "  --logs-dir DIR                where the task log folder yyyyMMdd_HHmmss is made\n"
+           "      --no-subfolders           only the files directly in DIRECTORY\n"
+           "  -s, --match-case              compare case-sensitively\n"
+           "      --logs-dir DIR            where the task log folder yyyyMMdd_HHmmss is made\n"
            "                                (default: the program folder + \"logs\")\n"
-           "  --ansi-codepage CPnnn         the code page that plays ANSI (default: from the\n"
+           "      --ansi-codepage CPnnn     the code page that plays ANSI (default: from the\n"
            "                                locale)\n"
-           "  --yes                         required in replace mode: replacing rewrites files\n"
+           "  -y, --yes                     required in replace mode: replacing rewrites files\n"
            "                                and cannot be undone\n"
-           "  --quiet                       no record lines on stdout\n"
-           "  --help                        this text\n"
+           "  -q, --quiet                   no record lines on stdout\n"
+           "  -0, --null                    each record as its path only, ended by NUL\n"
+           "      --json                    each record as one JSON object per line\n"
+           "  -h, --help                    this text\n"
+           "  -V, --version                 the program's version\n"
            "\n"
            "Each record's log line goes to stdout as it is made; the summary and the task log\n"
-           "folder go to stderr. Ctrl-C stops the task after the current file.\n"
+           "folder go to stderr. Ctrl-C, SIGTERM or SIGHUP stops the task once the files\n"
+           "begun are finished; a second one ends it at once.\n"
            "Exit status: 0 done, 1 done with failed files, 2 usage or check failed,\n"
-           "3 ended by an error, 130 stopped.\n";
+           "3 ended by an error, 128 + the signal's number stopped (130 Ctrl-C, 143 SIGTERM,\n"
+           "129 SIGHUP).\n";
 }
 
 } // namespace morvane

@@ -4,6 +4,7 @@
 // Reads the file system only to test the directory and to read --find-file / --replace-file.
 
 #include "task/u_TaskParameters.h"
+#include "u_BatchRecordFormat.h"
 
 #include <cstdint>
 #include <string>
@@ -19,7 +20,9 @@ struct TBatchOptions {
     std::int32_t g_intAnsiCodePage = 0; // 0: the one that goes with the locale
     bool g_IsConfirmed = false;         // --yes
     bool g_IsQuiet = false;
+    TBatchRecordFormatKind g_RecordFormat = TBatchRecordFormatKind::LogLine; // --null, --json
     bool g_IsHelp = false;
+    bool g_IsVersion = false;
 };
 
 struct TBatchParseResult {
@@ -32,8 +35,9 @@ struct TBatchParseResult {
 };
 
 // p_arrArguments: the arguments without the program name. Options and DIRECTORY may come in any
-// order; "--" ends the options. Every option taking a value accepts "--opt VALUE" and
-// "--opt=VALUE".
+// order; "--" ends the options. Every long option taking a value accepts "--opt VALUE" and
+// "--opt=VALUE"; a short one ("-e") stands alone, its value in the next argument. A FILE of "-"
+// for --find-file or --replace-file is standard input, read here, by one of them only.
 TBatchParseResult ParseBatchOptions(const std::vector<std::string>& p_arrArguments);
 
 // The text of --help (UTF-8, LF line breaks).

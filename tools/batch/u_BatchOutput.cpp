@@ -14,10 +14,11 @@ constexpr std::string_view kEraseLine = "\r\x1b[K";
 
 } // namespace
 
-TBatchOutput::TBatchOutput(int p_intStdoutFd, int p_intStderrFd)
+TBatchOutput::TBatchOutput(int p_intStdoutFd, int p_intStderrFd, TClock p_doClock)
     : g_intStdoutFd(p_intStdoutFd), g_intStderrFd(p_intStderrFd),
       g_IsStdoutTerminal(isatty(p_intStdoutFd) == 1),
-      g_IsStderrTerminal(isatty(p_intStderrFd) == 1) {}
+      g_IsStderrTerminal(isatty(p_intStderrFd) == 1), g_doClock(std::move(p_doClock)),
+      g_LastFlushTime(Now()) {}
 
 TBatchOutput::~TBatchOutput() {
     Flush();
@@ -38,19 +39,49 @@ bool TBatchOutput::WriteAll(int p_intFd, std::string_view p_strBytes) {
 }
 
 void TBatchOutput::WriteRecordLine(std::u16string_view p_strLine) {
+    WriteRecord(Utf16ToUtf8(p_strLine) + '\n');
+}
+
+void TBatchOutput::WriteRecord(std::string_view p_strBytes) {
     std::lock_guard m_Lock(g_Lock);
     if (g_IsStdoutBroken.load()) {
         return;
     }
-    g_strBuffer += Utf16ToUtf8(p_strLine);
-    g_strBuffer += '\n';
-    // On a terminal the user watches the lines come; into a pipe or a file they go in blocks.
+    g_strBuffer += p_strBytes;
+    // On a terminal the user watches the lines come; into a pipe or a file they go in blocks,
+    // though not held back for long.
     if (g_IsStdoutTerminal) {
         ClearProgressLocked();
         FlushLocked();
-    } else if (g_strBuffer.size() >= kBufferLimit) {
+    } else if (g_strBuffer.size() >= kBufferLimit || IsFlushDueLocked(Now())) {
         FlushLocked();
     }
+}
+
+std::chrono::steady_clock::time_point TBatchOutput::Now() const {
+    return g_doClock ? g_doClock() : std::chrono::steady_clock::now();
+}
+
+bool TBatchOutput::IsFlushDueLocked(std::chrono::steady_clock::time_point p_Now) const {
+    return p_Now - g_LastFlushTime >= kFlushInterval;
+}
+
+void TBatchOutput::FlushIfDue() {
+    std::lock_guard m_Lock(g_Lock);
+    if (!g_strBuffer.empty() && IsFlushDueLocked(Now())) {
+        FlushLocked();
+    }
+}
+
+int TBatchOutput::FlushDelayMs() {
+    std::lock_guard m_Lock(g_Lock);
+    if (g_strBuffer.empty()) {
+        return static_cast<int>(kFlushInterval.count());
+    }
+    const auto m_Left = g_LastFlushTime + kFlushInterval - Now();
+    // Rounded up: waking a little early would find nothing due yet.
+    const auto m_intLeftMs = std::chrono::ceil<std::chrono::milliseconds>(m_Left).count();
+    return m_intLeftMs > 0 ? static_cast<int>(m_intLeftMs) : 0;
 }
 
 void TBatchOutput::WriteText(std::string_view p_strText) {
@@ -65,6 +96,7 @@ void TBatchOutput::Flush() {
 }
 
 void TBatchOutput::FlushLocked() {
+    g_LastFlushTime = Now();
     if (g_strBuffer.empty()) {
         return;
     }

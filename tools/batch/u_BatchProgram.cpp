@@ -24,6 +24,10 @@ int RunBatchProgram(const std::vector<std::string>& p_arrArguments, int p_intStd
         m_Output.WriteText(BatchUsageText());
         return kBatchExitDone;
     }
+    if (m_Parsed.g_Options.g_IsVersion && m_Parsed.g_strErrorMessage.empty()) {
+        m_Output.WriteText(std::string("morvane-batch ") + MORVANE_PROJECT_VERSION + "\n");
+        return kBatchExitDone;
+    }
     if (!m_Parsed.g_strErrorMessage.empty()) {
         if (m_Parsed.g_IsUsageError) {
             m_Output.WriteMessage("morvane-batch: " + m_Parsed.g_strErrorMessage +

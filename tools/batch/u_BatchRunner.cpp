@@ -4,6 +4,7 @@
 #include "task/u_TaskRunner.h"
 #include "text/u_AnsiCodePage.h"
 #include "text/u_TextConvert.h"
+#include "u_BatchRecordFormat.h"
 #include "u_BatchStopSignal.h"
 
 #include <cerrno>
@@ -18,7 +19,7 @@ namespace morvane {
 
 namespace {
 
-// The result window's answer to a close while the task is stopping; here, to every Ctrl-C.
+// The result window's answer to a close while the task is stopping; here, to the stop signal.
 constexpr const char* kStoppingMessage = "任务正在停止，请稍候...";
 
 // The pipe through which the processing thread tells the main thread that it has ended.
@@ -51,12 +52,13 @@ TBatchRunner::TBatchRunner(TBatchOptions p_Options, TBatchOutput& p_Output)
 
 TBatchRunner::~TBatchRunner() = default;
 
-int TBatchRunner::ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount) {
+int TBatchRunner::ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount,
+                           int p_intStopSignal) {
     if (p_IsError) {
         return kBatchExitError;
     }
     if (p_IsStoped) {
-        return kBatchExitStopped;
+        return p_intStopSignal > 0 ? kBatchExitSignalBase + p_intStopSignal : kBatchExitStopped;
     }
     return p_intFailureCount > 0 ? kBatchExitFailures : kBatchExitDone;
 }
@@ -82,13 +84,13 @@ void TBatchRunner::WaitForStopRequest() {
     g_StopRequested.wait(m_Lock, [this] { return g_IsStopRequested; });
 }
 
-void TBatchRunner::OnRecord(const std::u16string& p_strLogLine) {
+void TBatchRunner::OnRecord(const TProcessRecord& p_Record) {
     const std::int32_t m_intRecordNumber = g_intRecordCount.fetch_add(1) + 1;
     if (!g_Options.g_IsQuiet) {
-        g_Output.WriteRecordLine(p_strLogLine);
+        g_Output.WriteRecord(TBatchRecordFormat::Format(g_Options.g_RecordFormat,
+                                                        g_Options.g_Task.g_intMode, p_Record));
     }
     if (g_doAfterRecordProcedure) {
-        g_Output.Flush();
         g_doAfterRecordProcedure(m_intRecordNumber);
     }
 }
@@ -113,8 +115,8 @@ void TBatchRunner::WireTask(int p_intEndedFd) {
                                                          std::int32_t, std::int32_t) {
         g_pgrProgress.SetRecordCount(p_intRecordCount);
     };
-    m_Task.g_doProcessRecordCallBackProcedure = [this](const std::u16string& p_strLogLine) {
-        OnRecord(p_strLogLine);
+    m_Task.g_doProcessRecordCallBackProcedure = [this](const TProcessRecord& p_Record) {
+        OnRecord(p_Record);
     };
     // What the result window does on completion, less the message box: the summary is printed
     // by the main thread once the workers are joined, after the last record line.
@@ -146,16 +148,18 @@ int TBatchRunner::Run(TBatchStopSignal* p_StopSignal) {
     WaitForTaskEnd(m_EndedPipe.g_intReadFd, p_StopSignal);
     g_TaskRunner->WaitFor();
     g_TaskRunner->SettleEnd();
-    return Report();
+    return Report(p_StopSignal != nullptr ? TBatchStopSignal::FirstSignal() : 0);
 }
 
-// The part of the user-interface thread: wait for the processing thread's end, turning each
-// Ctrl-C into a stop request meanwhile.
+// The part of the user-interface thread: wait for the processing thread's end, turning a stop
+// signal into a stop request meanwhile.
 void TBatchRunner::WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal) {
     const int m_intStopFd = p_StopSignal != nullptr ? p_StopSignal->ReadFd() : -1;
     pollfd m_arrWait[2] = {{p_intEndedFd, POLLIN, 0}, {m_intStopFd, POLLIN, 0}};
     for (;;) {
-        const int m_intReady = poll(m_arrWait, m_intStopFd >= 0 ? 2 : 1, -1);
+        // Woken in time to write out buffered records, however long a file takes.
+        const int m_intReady = poll(m_arrWait, m_intStopFd >= 0 ? 2 : 1, g_Output.FlushDelayMs());
+        g_Output.FlushIfDue();
         if (m_intReady < 0) {
             if (errno == EINTR) {
                 continue;
@@ -173,7 +177,7 @@ void TBatchRunner::WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSign
 }
 
 // The summary as the result window's message shows it, after the last record line.
-int TBatchRunner::Report() {
+int TBatchRunner::Report(int p_intStopSignal) {
     const TTaskSummaryInput m_Summary = g_TaskRunner->SummaryInput(u'.');
     g_Output.ClearProgress();
     g_Output.Flush();
@@ -184,7 +188,8 @@ int TBatchRunner::Report() {
     g_Output.WriteMessage(TBatchOutput::MessageText(BuildTaskSummary(m_Summary)));
     g_Output.WriteMessage(Utf16ToUtf8(g_TaskRunner->TaskLogsDirectory()));
     return ExitCode(!m_Summary.g_strErrorMessage.empty(), m_Summary.g_IsStoped,
-                    m_Summary.g_intReplaceFailureFileCount + m_Summary.g_intUnprocessedFileCount);
+                    m_Summary.g_intReplaceFailureFileCount + m_Summary.g_intUnprocessedFileCount,
+                    p_intStopSignal);
 }
 
 } // namespace morvane

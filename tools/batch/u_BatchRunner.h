@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,13 +22,17 @@ namespace morvane {
 
 class TBatchStopSignal;
 class TTaskRunner;
+struct TProcessRecord;
 
 // Exit statuses of morvane-batch.
 inline constexpr int kBatchExitDone = 0;
 inline constexpr int kBatchExitFailures = 1;
 inline constexpr int kBatchExitUsage = 2;
 inline constexpr int kBatchExitError = 3;
-inline constexpr int kBatchExitStopped = 130;
+// A stop by a signal exits with 128 + its number (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP), as a shell
+// reports a program that the signal ended.
+inline constexpr int kBatchExitSignalBase = 128;
+inline constexpr int kBatchExitStopped = kBatchExitSignalBase + SIGINT; // also a stop by no signal
 
 class TBatchRunner {
 public:
@@ -43,25 +48,27 @@ public:
     // Blocks the calling thread until a stop has been requested (for the hook below).
     void WaitForStopRequest();
 
-    // Called on the processing thread after each record line, stdout flushed, with the record's
-    // sequence number. Lets a test hold the task at a known record.
+    // Called on the processing thread after each record line, with the record's sequence number.
+    // The line may still be buffered; the main thread writes it out within kFlushInterval. Lets a
+    // test hold the task at a known record.
     std::function<void(std::int32_t p_intRecordNumber)> g_doAfterRecordProcedure;
 
     // The task log folder, once Run has created it; also on the processing thread.
     const std::u16string& TaskLogsDirectory() const;
 
     // The exit status for a task that ended as given: an error outweighs a stop, a stop
-    // outweighs failed files.
-    static int ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount);
+    // outweighs failed files. p_intStopSignal: the signal that asked for the stop, 0 for none.
+    static int ExitCode(bool p_IsError, bool p_IsStoped, std::int32_t p_intFailureCount,
+                        int p_intStopSignal = 0);
 
 private:
     bool SelectAnsiCodePage();
     // The task's controls and callbacks; p_intEndedFd hears of the end of the processing.
     void WireTask(int p_intEndedFd);
     void RequestStop();
-    void OnRecord(const std::u16string& p_strLogLine);
+    void OnRecord(const TProcessRecord& p_Record);
     void WaitForTaskEnd(int p_intEndedFd, TBatchStopSignal* p_StopSignal);
-    int Report();
+    int Report(int p_intStopSignal);
 
     const TBatchOptions g_Options;
     TBatchOutput& g_Output;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace morvane::test {
@@ -35,6 +36,15 @@ public:
     static constexpr const char* kFstatAt = "fstatat";
     static constexpr const char* kRenameAt = "renameat";
     static constexpr const char* kUnlinkAt = "unlinkat";
+    static constexpr const char* kRenameAt2 = "renameat2";
+    static constexpr const char* kSetLeaseSignal = "fcntl-setsig";
+    static constexpr const char* kSetLease = "fcntl-setlease";
+    static constexpr const char* kSetOwner = "fcntl-setown";
+    static constexpr const char* kGetLease = "fcntl-getlease";
+    static constexpr const char* kListXattr = "flistxattr";
+    static constexpr const char* kGetXattr = "fgetxattr";
+    static constexpr const char* kSetUserXattr = "fsetxattr-user";   // user.*
+    static constexpr const char* kSetOtherXattr = "fsetxattr-other"; // any other namespace
 
     std::vector<std::string> g_arrCalls; // kinds, in call order
     int g_intFailAt = 0;                 // 1-based index into g_arrCalls; 0: nothing fails
@@ -44,6 +54,7 @@ public:
     int g_intWritesBeforeFailure = -1; // >= 0: writes after this many fail with ENOSPC...
     bool g_IsWriteStalling = false;    // ...or store nothing and return 0
     int g_intEffectiveUserId = -1;     // >= 0: what GetEffectiveUserId answers
+    int g_intLeaseAnswer = -1;         // >= 0: what F_GETLEASE answers (F_UNLCK: broken)
     std::function<void(const std::string& p_strKind, int p_intIndex)> g_doBeforeCall;
 
     int CountOf(const std::string& p_strKind) const {
@@ -146,6 +157,48 @@ public:
 
     int UnlinkAt(int p_intDirFd, const char* p_strPath, int p_intFlags) override {
         return Fails(kUnlinkAt) ? -1 : TFileSystemOps::UnlinkAt(p_intDirFd, p_strPath, p_intFlags);
+    }
+
+    int Fcntl(int p_intFd, int p_intCommand, int p_intArgument) override {
+        const char* m_strKind = p_intCommand == F_SETSIG     ? kSetLeaseSignal
+                                : p_intCommand == F_SETLEASE ? kSetLease
+                                : p_intCommand == F_SETOWN   ? kSetOwner
+                                : p_intCommand == F_GETLEASE ? kGetLease
+                                                             : "fcntl-other";
+        if (Fails(m_strKind)) {
+            return -1;
+        }
+        if (p_intCommand == F_GETLEASE && g_intLeaseAnswer >= 0) {
+            return g_intLeaseAnswer;
+        }
+        return TFileSystemOps::Fcntl(p_intFd, p_intCommand, p_intArgument);
+    }
+
+    int RenameAt2(int p_intOldDirFd, const char* p_strOldPath, int p_intNewDirFd,
+                  const char* p_strNewPath, unsigned p_intFlags) override {
+        return Fails(kRenameAt2)
+                   ? -1
+                   : TFileSystemOps::RenameAt2(p_intOldDirFd, p_strOldPath, p_intNewDirFd,
+                                               p_strNewPath, p_intFlags);
+    }
+
+    ssize_t Flistxattr(int p_intFd, char* p_Buffer, std::size_t p_intSize) override {
+        return Fails(kListXattr) ? -1 : TFileSystemOps::Flistxattr(p_intFd, p_Buffer, p_intSize);
+    }
+
+    ssize_t Fgetxattr(int p_intFd, const char* p_strName, void* p_Buffer,
+                      std::size_t p_intSize) override {
+        return Fails(kGetXattr)
+                   ? -1
+                   : TFileSystemOps::Fgetxattr(p_intFd, p_strName, p_Buffer, p_intSize);
+    }
+
+    int Fsetxattr(int p_intFd, const char* p_strName, const void* p_Value, std::size_t p_intSize,
+                  int p_intFlags) override {
+        const bool m_IsUser = std::string_view(p_strName).starts_with("user.");
+        return Fails(m_IsUser ? kSetUserXattr : kSetOtherXattr)
+                   ? -1
+                   : TFileSystemOps::Fsetxattr(p_intFd, p_strName, p_Value, p_intSize, p_intFlags);
     }
 
     uid_t GetEffectiveUserId() override {

@@ -13,9 +13,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -72,8 +74,27 @@ std::string SystemText(int p_intErrno) {
 // rewrite can and must still succeed.
 std::optional<std::string> ExpectedReason(const std::string& p_strKind, int p_intErrno,
                                           const std::filesystem::path& p_Path) {
-    if (p_strKind == TFaultFs::kCloseTrial || p_strKind == TFaultFs::kCloseFolder) {
+    if (p_strKind == TFaultFs::kCloseTrial || p_strKind == TFaultFs::kCloseFolder ||
+        p_strKind == TFaultFs::kCloseRead) {
         return std::nullopt; // nothing was written through them
+    }
+    if (p_strKind == TFaultFs::kSetLeaseSignal || p_strKind == TFaultFs::kSetOwner ||
+        (p_strKind == TFaultFs::kSetLease &&
+         (p_intErrno == EACCES || p_intErrno == EPERM || p_intErrno == EINVAL))) {
+        return std::nullopt; // no lease, or no signal: the checks still stand
+    }
+    if (p_strKind == TFaultFs::kListXattr && p_intErrno == ENOTSUP) {
+        return std::nullopt; // the file system keeps no attributes
+    }
+    if (p_strKind == TFaultFs::kRenameAt2 && p_intErrno == EINVAL) {
+        return std::nullopt; // no exchange on this file system: a plain rename
+    }
+    if (p_strKind == TFaultFs::kUnlinkAt) {
+        return std::nullopt; // the file is replaced; its old content stays behind
+    }
+    if ((p_strKind == TFaultFs::kRenameAt2 || p_strKind == TFaultFs::kOpenRead) &&
+        p_intErrno == ENOENT) {
+        return std::string(kFileChangedSinceReadMessage);
     }
     if (p_strKind == TFaultFs::kWrite) {
         if (p_intErrno == EINTR) {
@@ -127,15 +148,29 @@ protected:
         EXPECT_EQ(LinkStat(p_Path).st_ino, p_intInode);
     }
 
+    void ExpectReplacedOrUnchanged(const std::filesystem::path& p_Path, ino_t p_intInode,
+                                   bool p_IsReplaced) {
+        if (p_IsReplaced) {
+            EXPECT_EQ(TTempTree::ReadBytes(p_Path), kNewBytes);
+        } else {
+            ExpectUnchanged(p_Path, p_intInode);
+        }
+    }
+
     TTempTree g_Tree;
 };
 
 TEST_F(SafeRewriteFaults, OneRewriteMakesTheseCallsInThisOrder) {
     const std::vector<std::string> m_arrExpected = {
-        TFaultFs::kOpenFolder, TFaultFs::kFstatAt,     TFaultFs::kOpenTrial, TFaultFs::kCloseTrial,
-        TFaultFs::kOpenTemp,   TFaultFs::kFallocate,   TFaultFs::kWrite,     TFaultFs::kFchown,
-        TFaultFs::kFchmod,     TFaultFs::kFdataSync,   TFaultFs::kCloseTemp, TFaultFs::kFstatAt,
-        TFaultFs::kRenameAt,   TFaultFs::kCloseFolder,
+        TFaultFs::kOpenFolder,  TFaultFs::kFstatAt,   TFaultFs::kOpenTrial,
+        TFaultFs::kCloseTrial,  TFaultFs::kOpenRead,  TFaultFs::kSetLeaseSignal,
+        TFaultFs::kSetLease,    TFaultFs::kSetOwner,  TFaultFs::kFstat,
+        TFaultFs::kOpenTemp,    TFaultFs::kFallocate, TFaultFs::kWrite,
+        TFaultFs::kFchown,      TFaultFs::kFchmod,    TFaultFs::kListXattr,
+        TFaultFs::kFdataSync,   TFaultFs::kCloseTemp, TFaultFs::kGetLease,
+        TFaultFs::kFstatAt,     TFaultFs::kRenameAt2, TFaultFs::kFstatAt,
+        TFaultFs::kGetLease,    TFaultFs::kUnlinkAt,  TFaultFs::kCloseRead,
+        TFaultFs::kCloseFolder,
     };
     EXPECT_EQ(CallsOfOneRewrite(), m_arrExpected);
 }
@@ -170,6 +205,7 @@ TEST_F(SafeRewriteFaults, EveryCallFailingInTurnLosesNothing) {
                 for (const auto& [m_strOpen, m_strClose] :
                      {std::pair{TFaultFs::kOpenFolder, TFaultFs::kCloseFolder},
                       std::pair{TFaultFs::kOpenTrial, TFaultFs::kCloseTrial},
+                      std::pair{TFaultFs::kOpenRead, TFaultFs::kCloseRead},
                       std::pair{TFaultFs::kOpenTemp, TFaultFs::kCloseTemp}}) {
                     EXPECT_EQ(m_Fs.CountOf(m_strOpen) - (m_strKind == m_strOpen ? 1 : 0),
                               m_Fs.CountOf(m_strClose))
@@ -180,7 +216,14 @@ TEST_F(SafeRewriteFaults, EveryCallFailingInTurnLosesNothing) {
                 EXPECT_EQ(TTempTree::ReadBytes(m_Path), kNewBytes);
                 EXPECT_EQ(PermissionBits(m_Path), kOldMode);
             }
-            EXPECT_EQ(TemporaryFilesIn(m_Path.parent_path()), std::vector<std::string>());
+            const std::vector<std::string> m_arrLeft = TemporaryFilesIn(m_Path.parent_path());
+            if (m_strKind == TFaultFs::kUnlinkAt) {
+                ASSERT_EQ(m_arrLeft.size(), 1u);
+                EXPECT_EQ(TTempTree::ReadBytes(m_Path.parent_path() / m_arrLeft[0]), kOldBytes);
+                std::filesystem::remove(m_Path.parent_path() / m_arrLeft[0]);
+            } else {
+                EXPECT_EQ(m_arrLeft, std::vector<std::string>());
+            }
         }
     }
 }
@@ -267,7 +310,7 @@ TEST_F(SafeRewriteFaults, TemporaryNamesAreShortRandomAndOurOwn) {
     const auto m_Path = FreshFile();
     std::set<std::string> m_arrNames;
     TFaultFs m_Fs;
-    m_Fs.g_arrAlwaysFailing[TFaultFs::kRenameAt] = EIO;
+    m_Fs.g_arrAlwaysFailing[TFaultFs::kRenameAt2] = EIO;
     m_Fs.g_arrAlwaysFailing[TFaultFs::kUnlinkAt] = EIO;
     for (int m_intRun = 0; m_intRun < 5; ++m_intRun) {
         const TFileIdentity m_Identity = IdentityAfterReading(m_Path);
@@ -298,21 +341,52 @@ TEST_F(SafeRewriteFaults, AFailedCleanUpKeepsTheFirstReason) {
     EXPECT_EQ(TemporaryFilesIn(m_Path.parent_path()).size(), 1u);
 }
 
-// Another program acts on the file while the new content is being written.
+// Whether this process may take read leases where the tests make their files.
+bool AreLeasesAvailable(const std::filesystem::path& p_Path) {
+    const int m_intFd = open(p_Path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool m_IsAvailable = m_intFd >= 0 && fcntl(m_intFd, F_SETSIG, SIGURG) == 0 &&
+                               fcntl(m_intFd, F_SETLEASE, F_RDLCK) == 0;
+    if (m_intFd >= 0) {
+        close(m_intFd);
+    }
+    return m_IsAvailable;
+}
+
+// Another program acts on the file while the rewrite runs: it deletes the file, renames another
+// over it, or opens it for writing (without waiting, as a waiting writer would block this test;
+// the open breaks the lease all the same).
 TEST_F(SafeRewriteFaults, AFileChangedDuringTheRewriteIsNeitherOverwrittenNorBroughtBack) {
+    enum class TAct { Delete, Replace, OpenForWriting };
     const struct {
         const char* m_strCase;
         const char* m_strBeforeKind;
-        bool m_IsDeleting;
+        TAct m_Act;
+        const char* m_strReason;
+        int m_intExchanges; // 2: exchanged and put back
     } m_arrCases[] = {
-        {"deleted while writing", TFaultFs::kWrite, true},
-        {"changed while writing", TFaultFs::kWrite, false},
-        {"deleted just before the last check", TFaultFs::kFdataSync, true},
-        {"changed just before the last check", TFaultFs::kCloseTemp, false},
+        {"deleted while writing", TFaultFs::kWrite, TAct::Delete, kFileChangedSinceReadMessage, 0},
+        {"replaced while writing", TFaultFs::kWrite, TAct::Replace, kFileChangedSinceReadMessage,
+         0},
+        {"opened for writing while writing", TFaultFs::kWrite, TAct::OpenForWriting,
+         kFileBeingWrittenMessage, 0},
+        {"deleted just before the last check", TFaultFs::kFdataSync, TAct::Delete,
+         kFileChangedSinceReadMessage, 0},
+        {"replaced just before the last check", TFaultFs::kCloseTemp, TAct::Replace,
+         kFileChangedSinceReadMessage, 0},
+        {"deleted between the last check and the exchange", TFaultFs::kRenameAt2, TAct::Delete,
+         kFileChangedSinceReadMessage, 1},
+        {"replaced between the last check and the exchange", TFaultFs::kRenameAt2, TAct::Replace,
+         kFileChangedSinceReadMessage, 2},
+        {"opened for writing between the last check and the exchange", TFaultFs::kRenameAt2,
+         TAct::OpenForWriting, kFileBeingWrittenMessage, 2},
     };
+    if (!AreLeasesAvailable(FreshFile())) {
+        GTEST_SKIP() << "no read leases here";
+    }
     for (const auto& m_Case : m_arrCases) {
         SCOPED_TRACE(m_Case.m_strCase);
         const auto m_Path = FreshFile();
+        const auto m_Theirs = g_Tree.WriteFile("theirs.txt", "theirs");
         const timespec m_arrTimes[2] = {{1000000000, 0}, {1000000000, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, m_Path.c_str(), m_arrTimes, 0), 0);
         const TFileIdentity m_Identity = IdentityAfterReading(m_Path);
@@ -321,22 +395,136 @@ TEST_F(SafeRewriteFaults, AFileChangedDuringTheRewriteIsNeitherOverwrittenNorBro
             if (p_strKind != m_Case.m_strBeforeKind || m_Fs.CountOf(p_strKind) != 1) {
                 return;
             }
-            if (m_Case.m_IsDeleting) {
+            if (m_Case.m_Act == TAct::Delete) {
                 std::filesystem::remove(m_Path);
+            } else if (m_Case.m_Act == TAct::Replace) {
+                std::filesystem::rename(m_Theirs, m_Path);
             } else {
-                std::ofstream(m_Path, std::ios::binary | std::ios::trunc) << "theirs";
+                const int m_intFd = open(m_Path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                EXPECT_LT(m_intFd, 0) << "the file was not held";
+                if (m_intFd >= 0) {
+                    close(m_intFd);
+                }
             }
         };
         {
             TScopedFileSystemOps m_Scope(m_Fs);
-            EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), kFileChangedSinceReadMessage);
+            EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), m_Case.m_strReason);
         }
-        if (m_Case.m_IsDeleting) {
+        switch (m_Case.m_Act) {
+        case TAct::Delete:
             EXPECT_FALSE(std::filesystem::exists(m_Path));
-        } else {
+            break;
+        case TAct::Replace:
             EXPECT_EQ(TTempTree::ReadBytes(m_Path), "theirs");
+            break;
+        case TAct::OpenForWriting:
+            EXPECT_EQ(TTempTree::ReadBytes(m_Path), kOldBytes);
+            // The lease is gone with the rewrite: a writer goes on at once.
+            EXPECT_TRUE(std::ofstream(m_Path, std::ios::app).good());
+            break;
         }
+        EXPECT_EQ(m_Fs.CountOf(TFaultFs::kRenameAt2), m_Case.m_intExchanges);
         EXPECT_EQ(m_Fs.CountOf(TFaultFs::kRenameAt), 0);
+        EXPECT_TRUE(TemporaryFilesIn(m_Path.parent_path()).empty());
+        std::filesystem::remove(m_Path);
+    }
+}
+
+// What the system says about leases and exchanges, as the seam answers it.
+TEST_F(SafeRewriteFaults, LeasesAndExchangesThatTheSystemRefuses) {
+    const struct {
+        const char* m_strCase;
+        const char* m_strKind;
+        int m_intErrno;
+        int m_intLeaseAnswer;
+        const char* m_strReason; // "" : replaced
+        int m_intRenames;
+    } m_arrCases[] = {
+        {"open for writing elsewhere", TFaultFs::kSetLease, EAGAIN, -1, kFileBeingWrittenMessage,
+         0},
+        {"another's file", TFaultFs::kSetLease, EACCES, -1, "", 0},
+        {"no leases on this file system", TFaultFs::kSetLease, EINVAL, -1, "", 0},
+        {"lease broken", "", 0, F_UNLCK, kFileBeingWrittenMessage, 0},
+        {"no exchange in this kernel", TFaultFs::kRenameAt2, ENOSYS, -1, "", 1},
+        {"no exchange on this file system", TFaultFs::kRenameAt2, EINVAL, -1, "", 1},
+    };
+    for (const auto& m_Case : m_arrCases) {
+        SCOPED_TRACE(m_Case.m_strCase);
+        const auto m_Path = FreshFile();
+        const ino_t m_intOldInode = LinkStat(m_Path).st_ino;
+        const TFileIdentity m_Identity = IdentityAfterReading(m_Path);
+        TFaultFs m_Fs;
+        if (*m_Case.m_strKind != '\0') {
+            m_Fs.g_arrAlwaysFailing[m_Case.m_strKind] = m_Case.m_intErrno;
+        }
+        m_Fs.g_intLeaseAnswer = m_Case.m_intLeaseAnswer;
+        {
+            TScopedFileSystemOps m_Scope(m_Fs);
+            EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), m_Case.m_strReason);
+        }
+        ExpectReplacedOrUnchanged(m_Path, m_intOldInode, *m_Case.m_strReason == '\0');
+        EXPECT_EQ(m_Fs.CountOf(TFaultFs::kRenameAt), m_Case.m_intRenames);
+        EXPECT_EQ(m_Fs.CountOf(TFaultFs::kOpenRead), m_Fs.CountOf(TFaultFs::kCloseRead));
+        EXPECT_TRUE(TemporaryFilesIn(m_Path.parent_path()).empty());
+    }
+}
+
+// Copying the extended attributes, each of its calls refused: the user's own attributes must come
+// along or the file fails; others may be left out where the system does not let them be set.
+TEST_F(SafeRewriteFaults, ExtendedAttributesThatCannotBeCopied) {
+    const auto m_Probe = FreshFile();
+    if (setxattr(m_Probe.c_str(), "user.morvane", "u", 1, 0) != 0 ||
+        setxattr(m_Probe.c_str(), "security.morvane", "s", 1, 0) != 0) {
+        GTEST_SKIP() << "needs user and security attributes on the test file system";
+    }
+    const struct {
+        const char* m_strKind;
+        int m_intErrno;
+        int m_intOccurrence;     // 0: every such call
+        const char* m_strReason; // "": replaced
+        bool m_IsUserAttributeKept;
+    } m_arrCases[] = {
+        {TFaultFs::kListXattr, EIO, 0, "Input/output error", true},
+        {TFaultFs::kListXattr, ENOTSUP, 0, "", false},
+        {TFaultFs::kGetXattr, ENODATA, 0, "", false},
+        {TFaultFs::kGetXattr, EIO, 0, "Input/output error", true},
+        {TFaultFs::kGetXattr, ERANGE, 2, "", true}, // the value grew: asked again
+        {TFaultFs::kSetUserXattr, EPERM, 0, "Operation not permitted", true},
+        {TFaultFs::kSetUserXattr, ENOSPC, 0, "No space left on device", true},
+        {TFaultFs::kSetOtherXattr, EPERM, 0, "", true},
+        {TFaultFs::kSetOtherXattr, ENOTSUP, 0, "", true},
+        {TFaultFs::kSetOtherXattr, EACCES, 0, "", true},
+        {TFaultFs::kSetOtherXattr, EIO, 0, "Input/output error", true},
+    };
+    for (const auto& m_Case : m_arrCases) {
+        SCOPED_TRACE(std::string(m_Case.m_strKind) + " fails with " +
+                     SystemText(m_Case.m_intErrno));
+        const auto m_Path = FreshFile();
+        ASSERT_EQ(setxattr(m_Path.c_str(), "user.morvane", "u", 1, 0), 0);
+        ASSERT_EQ(setxattr(m_Path.c_str(), "security.morvane", "s", 1, 0), 0);
+        const ino_t m_intOldInode = LinkStat(m_Path).st_ino;
+        const TFileIdentity m_Identity = IdentityAfterReading(m_Path);
+        TFaultFs m_Fs;
+        if (m_Case.m_intOccurrence == 0) {
+            m_Fs.g_arrAlwaysFailing[m_Case.m_strKind] = m_Case.m_intErrno;
+        } else {
+            m_Fs.g_doBeforeCall = [&](const std::string& p_strKind, int p_intIndex) {
+                if (p_strKind == m_Case.m_strKind &&
+                    m_Fs.CountOf(p_strKind) == m_Case.m_intOccurrence) {
+                    m_Fs.g_intFailAt = p_intIndex;
+                    m_Fs.g_intFailErrno = m_Case.m_intErrno;
+                }
+            };
+        }
+        {
+            TScopedFileSystemOps m_Scope(m_Fs);
+            EXPECT_EQ(RewriteOutcome(m_Path, m_Identity, kNewBytes), m_Case.m_strReason);
+        }
+        ExpectReplacedOrUnchanged(m_Path, m_intOldInode, *m_Case.m_strReason == '\0');
+        char m_chrValue = 0;
+        EXPECT_EQ(getxattr(m_Path.c_str(), "user.morvane", &m_chrValue, 1) == 1,
+                  m_Case.m_IsUserAttributeKept);
         EXPECT_TRUE(TemporaryFilesIn(m_Path.parent_path()).empty());
     }
 }

@@ -127,10 +127,10 @@ public:
             g_intPositionsAtCompletion = static_cast<int>(g_pgrProgress.g_arrPositions.size());
             g_intPagerCallsAtCompletion = static_cast<int>(g_arrPagerCalls.size());
         };
-        g_trdProcess->g_doProcessRecordCallBackProcedure = [this](const std::u16string& p_strLine) {
-            g_arrRecordLines.push_back(p_strLine);
+        g_trdProcess->g_doProcessRecordCallBackProcedure = [this](const TProcessRecord& p_Record) {
+            g_arrRecordLines.push_back(p_Record.g_strLogLine);
             if (g_doOnRecord) {
-                g_doOnRecord(p_strLine);
+                g_doOnRecord(p_Record.g_strLogLine);
             }
         };
     }

@@ -57,7 +57,7 @@ protected:
         p_Runner.g_doTaskEndedProcedure = [this] {
             ++g_intEndedCalls;
         };
-        p_Runner.g_doProcessRecordCallBackProcedure = [this](const std::u16string&) {
+        p_Runner.g_doProcessRecordCallBackProcedure = [this](const TProcessRecord&) {
             if (g_doOnRecord) {
                 g_doOnRecord();
             }

@@ -271,19 +271,22 @@ std::vector<TFolderIdentity> FolderAndParentIdentities(const std::string& p_strN
     while (m_strFolder.size() > 1 && (m_strFolder.back() == '/' || m_strFolder.back() == '\\')) {
         m_strFolder.pop_back();
     }
-#ifdef _WIN32
     const std::size_t m_intSeparator = m_strFolder.find_last_of("/\\");
-    const std::string m_strParent =
-        m_intSeparator == std::string::npos ? std::string() : m_strFolder.substr(0, m_intSeparator);
+    const std::string m_strParent = m_intSeparator == std::string::npos ? std::string(".")
+                                    : m_intSeparator == 0               ? std::string("/")
+                                                          : m_strFolder.substr(0, m_intSeparator);
+    TFolderIdentity m_Folder = FolderIdentityOf(m_strFolder);
+#ifdef _WIN32
+    TFolderIdentity m_Holder = FolderIdentityOf(m_strParent);
 #else
-    // Through "..", so that a relative path or one that ends in a link still finds the folder
-    // that really holds it.
-    const std::string m_strParent = m_strFolder + "/..";
+    // Through "..", so that a path that ends in a link still finds the folder that really holds
+    // it; by the name when the folder itself is missing.
+    TFolderIdentity m_Holder =
+        m_Folder.g_IsKnown ? FolderIdentityOf(m_strFolder + "/..") : FolderIdentityOf(m_strParent);
 #endif
-    for (const std::string& m_strPath : {m_strFolder, m_strParent}) {
-        TFolderIdentity m_Identity = FolderIdentityOf(m_strPath);
-        if (m_Identity.g_IsKnown) {
-            m_arrFolders.push_back(std::move(m_Identity));
+    for (TFolderIdentity* m_pIdentity : {&m_Folder, &m_Holder}) {
+        if (m_pIdentity->g_IsKnown) {
+            m_arrFolders.push_back(std::move(*m_pIdentity));
         }
     }
     return m_arrFolders;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the program and starts it from its build folder (a portable program: it keeps its
-# settings and task logs beside the executable, so run it from a folder you can write to).
+# Builds the program and starts it from its build folder. The build writes a "portable" file beside
+# the program, so it keeps its settings and task logs beside the executable: run it from a folder
+# you can write to.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 "$(pwd)/scripts/install-deps.sh" --run

@@ -1,5 +1,6 @@
 #pragma once
-// The program folder: where the settings files and the "logs" folder live.
+// The program folder: the folder of the executable. Whether the settings and logs live there is
+// decided by u_DataLocations.
 
 #include <string>
 

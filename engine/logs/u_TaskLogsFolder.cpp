@@ -1,8 +1,8 @@
 #include "logs/u_TaskLogsFolder.h"
 
 #include "core/u_Types.h"
+#include "files/u_DataLocations.h"
 #include "files/u_FolderPath.h"
-#include "files/u_ProgramFolder.h"
 #include "text/u_TextConvert.h"
 
 #include <atomic>
@@ -40,19 +40,14 @@ std::filesystem::path NativePath(const std::u16string& p_strPath) {
 }
 
 void CreateLogsDirectory(const std::u16string& p_strLogsDirectory) {
-    std::error_code m_Error;
-    const std::filesystem::path m_LogsPath = NativePath(p_strLogsDirectory);
-    std::filesystem::create_directories(m_LogsPath, m_Error);
-    if (m_Error || !std::filesystem::is_directory(m_LogsPath, m_Error)) {
-        ThrowFolderError(p_strLogsDirectory,
-                         m_Error ? m_Error.message() : std::string("Not a directory"));
-    }
+    // New folders on the way are the user's own (mode 0700), like every folder the program makes.
+    PrepareDataFolder(p_strLogsDirectory);
 }
 
 } // namespace
 
 std::u16string DefaultLogsDirectory() {
-    return GetProgramFolder() + u"logs";
+    return LogsFolder();
 }
 
 std::u16string TaskLogsFolderName(const std::u16string& p_strLogsDirectory, std::time_t p_intTime) {

@@ -16,7 +16,8 @@ struct TTaskLogsClock {
     std::function<void(std::time_t p_intTime)> g_doWaitPast;
 };
 
-// The program folder + "logs", where every front-end keeps its task log folders.
+// Where every front-end keeps its task log folders: LogsFolder() (beside the executable when
+// portable, else in the user's XDG state folder).
 std::u16string DefaultLogsDirectory();
 
 // p_strLogsDirectory + separator + the local time formatted yyyyMMdd_HHmmss, without a trailing

@@ -22,7 +22,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -246,6 +248,12 @@ int Run(int p_intArgc, char** p_pArgv) {
     // Keeps the window's log pages out of the build tree: the harness gives a scratch folder.
     if (!m_Options.g_strProgramFolder.isEmpty()) {
         SetProgramFolderOverride(ToU16String(m_Options.g_strProgramFolder));
+        // Portable, so the log pages go there and not to the user's state folder.
+        QFile m_Marker(QDir(m_Options.g_strProgramFolder).filePath(QStringLiteral("portable")));
+        if (!m_Marker.open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(m_Marker.fileName()));
+            return kExitUsage;
+        }
     }
     InstallMainThreadDispatcher();
     TBenchDialogs m_Dialogs;

@@ -1,5 +1,7 @@
 #include "u_Shell.h"
 
+#include "u_Dialogs.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
@@ -32,13 +34,14 @@ TShell* g_TestShell = nullptr; // user-interface thread only
 
 #ifdef _WIN32
 
-void ShellOpen(const QString& p_strProgram, const QString& p_strParameters) {
-    // The result is ignored: whatever the launched program shows is all the user sees.
-    ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t*>(p_strProgram.utf16()),
-                  p_strParameters.isEmpty()
-                      ? nullptr
-                      : reinterpret_cast<const wchar_t*>(p_strParameters.utf16()),
-                  nullptr, SW_SHOWNORMAL);
+bool ShellOpen(const QString& p_strProgram, const QString& p_strParameters) {
+    // Above 32 means started; what the launched program shows afterwards is its own.
+    const HINSTANCE m_Result = ShellExecuteW(
+        nullptr, L"open", reinterpret_cast<const wchar_t*>(p_strProgram.utf16()),
+        p_strParameters.isEmpty() ? nullptr
+                                  : reinterpret_cast<const wchar_t*>(p_strParameters.utf16()),
+        nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(m_Result) > 32;
 }
 
 #else
@@ -93,14 +96,14 @@ QUrl NativeFileUrl(const QByteArray& p_strNative) {
     return QUrl::fromEncoded("file://" + p_strNative.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
-void OpenContainingFolder(const QString& p_strFileName) {
+bool OpenContainingFolder(const QString& p_strFileName) {
     const QByteArray m_strNative = NativeFileName(p_strFileName);
     if (IsUtf8Name(m_strNative)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(p_strFileName).absolutePath()));
-        return;
+        return QDesktopServices::openUrl(
+            QUrl::fromLocalFile(QFileInfo(p_strFileName).absolutePath()));
     }
     const qsizetype m_intSlash = m_strNative.lastIndexOf('/');
-    QDesktopServices::openUrl(
+    return QDesktopServices::openUrl(
         NativeFileUrl(m_intSlash > 0 ? m_strNative.left(m_intSlash) : QByteArray("/")));
 }
 
@@ -108,31 +111,30 @@ void OpenContainingFolder(const QString& p_strFileName) {
 
 } // namespace
 
-void TShell::OpenInTextEditor(const QString& p_strFileName) {
+bool TShell::OpenInTextEditor(const QString& p_strFileName) {
 #ifdef _WIN32
     // Passed unquoted, as the editor takes its whole command line as one file name.
-    ShellOpen(QStringLiteral("notepad.exe"), QDir::toNativeSeparators(p_strFileName));
+    return ShellOpen(QStringLiteral("notepad.exe"), QDir::toNativeSeparators(p_strFileName));
 #else
     const QByteArray m_strNative = NativeFileName(p_strFileName);
     // A program's arguments are QStrings, which cannot spell a name that is not UTF-8: such a
     // name goes by its URL to the desktop's application for the file's type.
     if (!IsUtf8Name(m_strNative)) {
-        QDesktopServices::openUrl(NativeFileUrl(m_strNative));
-    } else if (!StartDefaultTextEditor(p_strFileName)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(p_strFileName));
+        return QDesktopServices::openUrl(NativeFileUrl(m_strNative));
     }
+    return StartDefaultTextEditor(p_strFileName) ||
+           QDesktopServices::openUrl(QUrl::fromLocalFile(p_strFileName));
 #endif
 }
 
-void TShell::ShowInFileManager(const QString& p_strFileName) {
+bool TShell::ShowInFileManager(const QString& p_strFileName) {
 #ifdef _WIN32
-    ShellOpen(QStringLiteral("explorer.exe"),
-              QStringLiteral("/select,") + QDir::toNativeSeparators(p_strFileName));
+    return ShellOpen(QStringLiteral("explorer.exe"),
+                     QStringLiteral("/select,") + QDir::toNativeSeparators(p_strFileName));
 #else
     QDBusConnection m_Bus = QDBusConnection::sessionBus();
     if (!m_Bus.isConnected()) {
-        OpenContainingFolder(p_strFileName);
-        return;
+        return OpenContainingFolder(p_strFileName);
     }
     QDBusMessage m_Call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"),
@@ -146,20 +148,38 @@ void TShell::ShowInFileManager(const QString& p_strFileName) {
         new QDBusPendingCallWatcher(m_Bus.asyncCall(m_Call), QCoreApplication::instance());
     QObject::connect(m_Watcher, &QDBusPendingCallWatcher::finished, m_Watcher,
                      [p_strFileName](QDBusPendingCallWatcher* p_Watcher) {
-                         if (p_Watcher->isError()) {
-                             OpenContainingFolder(p_strFileName);
+                         if (p_Watcher->isError() && !OpenContainingFolder(p_strFileName)) {
+                             ShowNoProgram(nullptr, TShellTarget::Folder,
+                                           QFileInfo(p_strFileName).absolutePath());
                          }
                          p_Watcher->deleteLater();
                      });
+    return true;
 #endif
 }
 
-void TShell::OpenUrl(const QString& p_strUrl) {
+bool TShell::OpenUrl(const QString& p_strUrl) {
 #ifdef _WIN32
-    ShellOpen(p_strUrl, QString());
+    return ShellOpen(p_strUrl, QString());
 #else
-    QDesktopServices::openUrl(QUrl(p_strUrl));
+    return QDesktopServices::openUrl(QUrl(p_strUrl));
 #endif
+}
+
+QString NoProgramText(TShellTarget p_Target, const QString& p_strTarget) {
+    switch (p_Target) {
+    case TShellTarget::File:
+        return QStringLiteral("没有可以打开此文件的程序：") + p_strTarget;
+    case TShellTarget::Folder:
+        return QStringLiteral("没有可以打开此文件夹的程序：") + p_strTarget;
+    case TShellTarget::Link:
+        break;
+    }
+    return QStringLiteral("没有可以打开此链接的程序：") + p_strTarget;
+}
+
+void ShowNoProgram(QWidget* p_Parent, TShellTarget p_Target, const QString& p_strTarget) {
+    ShowNotice(p_Parent, NoProgramText(p_Target, p_strTarget), QMessageBox::Warning);
 }
 
 TShell& Shell() {

@@ -128,11 +128,16 @@ void TfrmAbout::reject() {
 }
 
 void TfrmAbout::lblWebsiteClick() {
-    Shell().OpenUrl(WebsiteUrl());
+    if (!Shell().OpenUrl(WebsiteUrl())) {
+        ShowNoProgram(this, TShellTarget::Link, WebsiteUrl());
+    }
 }
 
 void TfrmAbout::lblEmailClick() {
-    Shell().OpenUrl(QStringLiteral("mailto:") + EmailAddress());
+    const QString m_strUrl = QStringLiteral("mailto:") + EmailAddress();
+    if (!Shell().OpenUrl(m_strUrl)) {
+        ShowNoProgram(this, TShellTarget::Link, m_strUrl);
+    }
 }
 
 void TfrmAbout::lblWebsiteMouseEnter() {

@@ -1,9 +1,10 @@
 #include "u_Extension.h"
 
-#include "files/u_ProgramFolder.h"
+#include "files/u_DataLocations.h"
 #include "u_Application.h"
 #include "u_MemoText.h"
 #include "u_QtText.h"
+#include "u_ScreenFit.h"
 #include "u_SettingsStore.h"
 
 #include <QFont>
@@ -19,7 +20,7 @@ TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
     setWindowTitle(QStringLiteral("扩展名编辑"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(600, 551);
+    setFixedSize(kDesignWidth, kDesignHeight);
     QFont m_WindowFont(QStringLiteral("Tahoma"));
     m_WindowFont.setPixelSize(11);
     setFont(m_WindowFont);
@@ -68,17 +69,27 @@ TfrmExtension::TfrmExtension(QWidget* p_Parent) : QDialog(p_Parent) {
     }
 }
 
+void TfrmExtension::showEvent(QShowEvent* p_Event) {
+    // Fixed at its design size, unless the screen is smaller: then as large as the screen allows,
+    // the text box giving way, so that both buttons stay on it.
+    const QSize m_Frame = FrameExtra(this);
+    setFixedSize(FitClientSize(QSize(kDesignWidth, kDesignHeight) + m_Frame, m_Frame,
+                               AvailableGeometry(this)));
+    QDialog::showEvent(p_Event);
+    KeepOnScreen(this);
+}
+
 void TfrmExtension::FormCreate() {
+    // Without the file the main window shows its built-in list: the editor starts from that
+    // list, so that what is saved is what the user saw and edited.
     const std::optional<QStringList> m_arrLines =
-        TSettingsStore(ToQString(GetProgramFolder())).LoadExtensionList();
-    if (m_arrLines) {
-        TMemoText::SetLines(memExtension, *m_arrLines);
-    }
+        TSettingsStore(ToQString(SettingsFolder())).LoadExtensionList();
+    TMemoText::SetLines(memExtension, m_arrLines.value_or(TSettingsStore::BuiltInExtensions()));
 }
 
 void TfrmExtension::btnSaveClick() {
-    // Without "extension.ini" nothing is written: the program never creates that file.
-    TSettingsStore(ToQString(GetProgramFolder())).SaveExtensionList(TMemoText::Lines(memExtension));
+    // Creates "extension.ini" when there is none: the edits must not be dropped.
+    TSettingsStore(ToQString(SettingsFolder())).SaveExtensionList(TMemoText::Lines(memExtension));
     done(kModalResultOk);
 }
 

@@ -15,6 +15,8 @@ class TfrmExtension : public QDialog {
 public:
     static constexpr int kModalResultOk = 1;
     static constexpr int kModalResultCancel = 2;
+    static constexpr int kDesignWidth = 600;
+    static constexpr int kDesignHeight = 551;
 
     explicit TfrmExtension(QWidget* p_Parent = nullptr);
 
@@ -24,6 +26,9 @@ public:
 
     // The close box and Escape end the display with Cancel as well.
     void reject() override;
+
+protected:
+    void showEvent(QShowEvent* p_Event) override;
 
 private:
     QPlainTextEdit* memExtension = nullptr;

@@ -1,7 +1,7 @@
 #include "u_Main.h"
 
 #include "core/u_Types.h"
-#include "files/u_ProgramFolder.h"
+#include "files/u_DataLocations.h"
 #include "logs/u_ThreadDeleteLogsFile.h"
 #include "task/u_TaskChecks.h"
 #include "u_About.h"
@@ -14,6 +14,7 @@
 #include "u_OpenedFolder.h"
 #include "u_OptionsLayout.h"
 #include "u_QtText.h"
+#include "u_ScreenFit.h"
 #include "u_SettingsStore.h"
 #include "u_Shell.h"
 
@@ -29,7 +30,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -67,10 +69,7 @@ QFont TahomaFont(int p_intPixelSize) {
 TfrmMain::TfrmMain(QWidget* p_Parent) : QWidget(p_Parent) {
     setObjectName(QStringLiteral("frmMain"));
     setFont(TahomaFont(11));
-    resize(804, 594);
-    if (const QScreen* m_Screen = screen()) {
-        move(m_Screen->availableGeometry().center() - rect().center());
-    }
+    PlaceCentred(this, QSize(kDesignWidth, kDesignHeight));
 
     auto* m_Layout = new QVBoxLayout(this);
     m_Layout->setContentsMargins(0, 0, 0, 0);
@@ -156,7 +155,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::LoadSettings() {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     const std::optional<QStringList> m_arrHistory = m_Store.LoadDirectoryHistory();
     if (m_arrHistory && !m_arrHistory->isEmpty()) {
         drpDirectory->addItems(*m_arrHistory);
@@ -188,7 +187,7 @@ void TfrmMain::LoadSettings() {
 }
 
 void TfrmMain::FormClose() {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     const QString m_strDirectory = drpDirectory->currentText();
     if (TGoTask::DirectoryExists(m_strDirectory)) {
         AddDirectoryHistory(m_strDirectory);
@@ -213,6 +212,16 @@ void TfrmMain::closeEvent(QCloseEvent* p_Event) {
     }
     p_Event->accept();
     emit formClosed();
+}
+
+void TfrmMain::showEvent(QShowEvent* p_Event) {
+    QWidget::showEvent(p_Event);
+    KeepOnScreen(this);
+    // Once more when the window manager has put its frame around the window.
+    QTimer::singleShot(0, this, [this] {
+        FormResize();
+        KeepOnScreen(this);
+    });
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* p_Event) {
@@ -265,9 +274,10 @@ void TfrmMain::SetStartUpDirectory(const QString& p_strDirectory) {
 }
 
 void TfrmMain::FormResize() {
-    // The limit is on the outer size; the frame is known only once the window is shown.
-    const QSize m_Frame = isWindow() ? frameGeometry().size() - size() : QSize(0, 0);
-    const QSize m_MinSize(kMinOuterWidth - m_Frame.width(), kMinOuterHeight - m_Frame.height());
+    // The limit is on the outer size; the frame is known only once the window is shown. A screen
+    // with less room (a small one, or a large scale factor) lowers the limit to what it has.
+    const QSize m_MinSize = FitClientSize(QSize(kMinOuterWidth, kMinOuterHeight), FrameExtra(this),
+                                          AvailableGeometry(this));
     if (minimumSize() != m_MinSize) {
         setMinimumSize(m_MinSize);
     }
@@ -372,6 +382,9 @@ void TfrmMain::btnGoClick() {
         ShowWarning(this, ToQString(m_Check.g_strMessage));
         return;
     }
+    if (!PrepareDataFolders()) {
+        return;
+    }
     // An existing directory goes to the history whatever the later checks say.
     AddDirectoryHistory(m_Task.g_strDirectory);
     if (m_Check.g_Check != TGoCheck::Passed) {
@@ -379,7 +392,7 @@ void TfrmMain::btnGoClick() {
         return;
     }
     if (chkDeleteLogsFile->isChecked() && g_doLogsCleanUpStarter) {
-        g_doLogsCleanUpStarter(ProgramFolder() + QStringLiteral("logs"));
+        g_doLogsCleanUpStarter(ToQString(LogsFolder()));
     }
     if (m_Check.g_IsConfirmationNeeded &&
         !AskYesNo(this, ToQString(ReplaceConfirmationQuestion()))) {
@@ -393,7 +406,9 @@ void TfrmMain::btnGoClick() {
 }
 
 void TfrmMain::lblWebsiteClick() {
-    Shell().OpenUrl(TfrmAbout::WebsiteUrl());
+    if (!Shell().OpenUrl(TfrmAbout::WebsiteUrl())) {
+        ShowNoProgram(this, TShellTarget::Link, TfrmAbout::WebsiteUrl());
+    }
 }
 
 void TfrmMain::lblWebsiteMouseEnter() {
@@ -415,7 +430,7 @@ void TfrmMain::lblWebsiteMouseLeave() {
 }
 
 void TfrmMain::AddDirectoryHistory(const QString& p_strDirectory) {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     const QStringList m_arrHistory = TSettingsStore::AddToHistory(
         m_Store.LoadDirectoryHistory().value_or(QStringList()), p_strDirectory);
     drpDirectory->clear();
@@ -425,7 +440,7 @@ void TfrmMain::AddDirectoryHistory(const QString& p_strDirectory) {
 }
 
 void TfrmMain::LoadExtensionList() {
-    const TSettingsStore m_Store(ProgramFolder());
+    const TSettingsStore m_Store(SettingsFolderText());
     if (!m_Store.HasExtensionList()) {
         return;
     }
@@ -462,8 +477,22 @@ void TfrmMain::AddExtensionItem(const QString& p_strItem) {
     m_Item->setCheckState(Qt::Unchecked);
 }
 
-QString TfrmMain::ProgramFolder() {
-    return ToQString(GetProgramFolder());
+QString TfrmMain::SettingsFolderText() {
+    return ToQString(SettingsFolder());
+}
+
+bool TfrmMain::PrepareDataFolders() {
+    // Checked before anything is written: a task that cannot keep its log pages, or settings
+    // that cannot be saved, would otherwise fail later with less to go on.
+    try {
+        PrepareDataFolder(SettingsFolder());
+        PrepareDataFolder(LogsFolder());
+    } catch (const TEngineError& m_Error) {
+        ShowWarning(this, QStringLiteral("无法保存设置和处理日志。\n") +
+                              QString::fromUtf8(m_Error.what()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace morvane

@@ -31,6 +31,9 @@ public:
     // Starts the removal of old task log folders in the given logs folder.
     using TLogsCleanUpStarter = std::function<void(const QString& p_strLogsFileDirectory)>;
 
+    static constexpr int kDesignWidth = 804;
+    static constexpr int kDesignHeight = 594;
+    // The smallest outer size, lowered to the screen's available size where that is smaller.
     static constexpr int kMinOuterWidth = 750;
     // Where btnCheckAll keeps its toggle: "1" checks every item next, "-1" clears them.
     static constexpr const char* kCheckAllHint = "hint";
@@ -77,6 +80,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* p_Event) override;
+    // Brings the window back onto the screen it is shown on.
+    void showEvent(QShowEvent* p_Event) override;
     void resizeEvent(QResizeEvent* p_Event) override;
     bool eventFilter(QObject* p_Watched, QEvent* p_Event) override;
     // A folder dropped anywhere on the window is taken as if picked with Browse.
@@ -99,7 +104,11 @@ private:
     QStringList CheckedItems() const;
     void SetAllChecked(bool p_IsChecked);
     void AddExtensionItem(const QString& p_strItem);
-    static QString ProgramFolder();
+    // Where the settings files live (SettingsFolder()), ending with the separator.
+    static QString SettingsFolderText();
+    // Creates the settings and logs folders when missing; false, after telling the user which
+    // folder and why, when either cannot be made or written.
+    bool PrepareDataFolders();
 
     int g_intMode = 1;
     TTaskStarter g_doTaskStarter;

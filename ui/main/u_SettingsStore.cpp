@@ -1,6 +1,8 @@
 #include "u_SettingsStore.h"
 
+#include "files/u_DataLocations.h"
 #include "u_IniFile.h"
+#include "u_QtText.h"
 #include "u_TextFile.h"
 
 #include <utility>
@@ -35,6 +37,11 @@ QString AsciiLowerCase(QString p_strText) {
 
 TSettingsStore::TSettingsStore(QString p_strFolder) : g_strFolder(std::move(p_strFolder)) {}
 
+void TSettingsStore::PrepareFolder() const {
+    // An installed program's settings folder does not exist before the first save.
+    PrepareDataFolder(ToU16String(g_strFolder));
+}
+
 QString TSettingsStore::FilePath(const QString& p_strFileName) const {
     return g_strFolder + p_strFileName;
 }
@@ -48,6 +55,7 @@ std::optional<QStringList> TSettingsStore::LoadDirectoryHistory() const {
 }
 
 void TSettingsStore::SaveDirectoryHistory(const QStringList& p_arrHistory) const {
+    PrepareFolder();
     TTextFile::WriteLines(FilePath(kPathFile), p_arrHistory);
 }
 
@@ -89,6 +97,7 @@ void TSettingsStore::SaveConfig(const TConfig& p_Config) const {
     m_Ini.WriteString(kConfigSection, kKeyMatchCase, OptionText(p_Config.g_IsMatchCase));
     m_Ini.WriteString(kConfigSection, kKeyDeleteLogsFile, OptionText(p_Config.g_IsDeleteLogsFile));
     m_Ini.WriteString(kConfigSection, kKeySelectedExtension, p_Config.g_strSelectedExtension);
+    PrepareFolder();
     m_Ini.Save(m_strFileName);
 }
 
@@ -104,13 +113,9 @@ std::optional<QStringList> TSettingsStore::LoadExtensionList() const {
     return TTextFile::ReadLines(m_strFileName);
 }
 
-bool TSettingsStore::SaveExtensionList(const QStringList& p_arrLines) const {
-    const QString m_strFileName = FilePath(kExtensionFile);
-    if (!TTextFile::Exists(m_strFileName)) {
-        return false;
-    }
-    TTextFile::WriteLines(m_strFileName, p_arrLines);
-    return true;
+void TSettingsStore::SaveExtensionList(const QStringList& p_arrLines) const {
+    PrepareFolder();
+    TTextFile::WriteLines(FilePath(kExtensionFile), p_arrLines);
 }
 
 QStringList TSettingsStore::BuiltInExtensions() {
@@ -220,6 +225,7 @@ std::optional<QString> TSettingsStore::LoadText(const QString& p_strFileName) co
 }
 
 void TSettingsStore::SaveText(const QString& p_strFileName, const QString& p_strText) const {
+    PrepareFolder();
     TTextFile::WriteText(FilePath(p_strFileName), p_strText);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// TSettingsStore: the five settings files of the program folder, and the rules for their values.
+// TSettingsStore: the five settings files of the settings folder, and the rules for their values.
 // Knows no window: the main window and the extension editor map their controls to these values.
 // A missing file is never an error; every other failure of a read or write is raised.
 
@@ -22,7 +22,7 @@ public:
 
     static constexpr int kHistoryLimit = 10;
 
-    // p_strFolder: the program folder, ending with the separator.
+    // p_strFolder: the settings folder (SettingsFolder()), ending with the separator.
     explicit TSettingsStore(QString p_strFolder);
 
     QString FilePath(const QString& p_strFileName) const;
@@ -45,8 +45,8 @@ public:
     // "extension.ini": nothing when the file is missing.
     bool HasExtensionList() const;
     std::optional<QStringList> LoadExtensionList() const;
-    // Writes only over an existing file; false when there is none (nothing is created).
-    bool SaveExtensionList(const QStringList& p_arrLines) const;
+    // Writes the file, creating it when there is none yet.
+    void SaveExtensionList(const QStringList& p_arrLines) const;
 
     // The patterns the check list holds while there is no "extension.ini".
     static QStringList BuiltInExtensions();
@@ -70,6 +70,8 @@ public:
     static QString NormalizeLineBreaks(const QString& p_strText);
 
 private:
+    // Creates the folder when missing; raises, naming it, when it cannot be made or written.
+    void PrepareFolder() const;
     std::optional<QString> LoadText(const QString& p_strFileName) const;
     void SaveText(const QString& p_strFileName, const QString& p_strText) const;
 

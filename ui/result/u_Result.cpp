@@ -16,6 +16,7 @@
 #include "u_QtText.h"
 #include "u_ResultColumns.h"
 #include "u_ResultFonts.h"
+#include "u_ScreenFit.h"
 #include "u_Shell.h"
 #include "u_StatusImages.h"
 #include "u_TaskDescription.h"
@@ -26,9 +27,9 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -37,7 +38,6 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -130,11 +130,7 @@ TfrmResult::TfrmResult(QWidget* p_Parent) : QWidget(p_Parent, Qt::Window) {
     tmrRefresh->setInterval(kRefreshIntervalMs);
     ConnectHandlers();
 
-    resize(kDesignWidth, kDesignHeight);
-    if (const QScreen* m_Screen = QGuiApplication::primaryScreen()) {
-        const QRect m_Available = m_Screen->availableGeometry();
-        move(m_Available.center() - rect().center());
-    }
+    PlaceCentred(this, QSize(kDesignWidth, kDesignHeight));
 }
 
 TfrmResult::~TfrmResult() {
@@ -227,6 +223,7 @@ void TfrmResult::CreateListPanel() {
     lvwFileList->header()->setMinimumSectionSize(kStatusImageSize);
     lvwFileList->setContextMenuPolicy(Qt::CustomContextMenu);
     lvwFileList->viewport()->installEventFilter(this);
+    lvwFileList->installEventFilter(this);
     lvwFileList->setColumnCount(0);
 
     m_ListLayout->addWidget(lvwFileList, 1);
@@ -257,23 +254,29 @@ QWidget* TfrmResult::CreatePagerBar() {
 
     // The four counters read as one run of text: each label is as wide as its text and the
     // next one starts where it ends.
-    auto* m_CountersLayout = new QHBoxLayout();
+    // On a narrow screen the run of text gives way, cut at its end, so that the buttons on both
+    // sides stay in the window; the whole text is then in the tooltip.
+    pnlPagerCounters = new QWidget(pnlPagerContainer);
+    pnlPagerCounters->setObjectName(QStringLiteral("pnlPagerCounters"));
+    pnlPagerCounters->setMinimumWidth(1);
+    auto* m_CountersLayout = new QHBoxLayout(pnlPagerCounters);
+    m_CountersLayout->setContentsMargins(0, 0, 0, 0);
     m_CountersLayout->setSpacing(0);
-    lblCurrentPage = CreateLabel(pnlPagerContainer, QStringLiteral("lblCurrentPage"),
+    lblCurrentPage = CreateLabel(pnlPagerCounters, QStringLiteral("lblCurrentPage"),
                                  QStringLiteral("当前第0001页，"));
-    lblPageCount = CreateLabel(pnlPagerContainer, QStringLiteral("lblPageCount"),
-                               QStringLiteral("共0001页，"));
-    lblPageSize = CreateLabel(pnlPagerContainer, QStringLiteral("lblPageSize"),
+    lblPageCount =
+        CreateLabel(pnlPagerCounters, QStringLiteral("lblPageCount"), QStringLiteral("共0001页，"));
+    lblPageSize = CreateLabel(pnlPagerCounters, QStringLiteral("lblPageSize"),
                               QStringLiteral("每页0100条，"));
-    lblRecordCount = CreateLabel(pnlPagerContainer, QStringLiteral("lblRecordCount"),
+    lblRecordCount = CreateLabel(pnlPagerCounters, QStringLiteral("lblRecordCount"),
                                  QStringLiteral("共12341234条。"));
     for (QLabel* m_Label : {lblCurrentPage, lblPageCount, lblPageSize, lblRecordCount}) {
         m_Label->setFont(FixedPitchFont());
         m_Label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         m_CountersLayout->addWidget(m_Label);
     }
-    m_PagerLayout->addLayout(m_CountersLayout);
-    m_PagerLayout->addStretch(1);
+    m_CountersLayout->addStretch(1);
+    m_PagerLayout->addWidget(pnlPagerCounters, 1);
 
     m_PagerLayout->addWidget(CreateViewLogsPanel(pnlPagerContainer));
     return pnlPagerContainer;
@@ -323,7 +326,10 @@ void TfrmResult::ConnectHandlers() {
     connect(tmrRefresh, &QTimer::timeout, this, &TfrmResult::ApplyPendingUpdates);
     connect(lvwFileList, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& p_Position) {
-                ppmListView->popup(lvwFileList->viewport()->mapToGlobal(p_Position));
+                // Below the last row there is nothing the menu could act on.
+                if (lvwFileList->itemAt(p_Position) != nullptr) {
+                    ppmListView->popup(lvwFileList->viewport()->mapToGlobal(p_Position));
+                }
             });
 }
 
@@ -513,6 +519,8 @@ void TfrmResult::ShowPagerInfo() {
     lblPageCount->setText(m_Texts.g_strPageCount);
     lblPageSize->setText(m_Texts.g_strPageSize);
     lblRecordCount->setText(m_Texts.g_strRecordCount);
+    pnlPagerCounters->setToolTip(m_Texts.g_strCurrentPage + m_Texts.g_strPageCount +
+                                 m_Texts.g_strPageSize + m_Texts.g_strRecordCount);
 
     if (!btnViewLogs->isEnabled() && g_intRecordCount > 0) {
         btnViewLogs->setEnabled(true);
@@ -525,9 +533,9 @@ void TfrmResult::ShowPagerInfo() {
     }
 }
 
-void TfrmResult::LoadPage(std::int32_t p_intPage) {
+bool TfrmResult::LoadPage(std::int32_t p_intPage) {
     if (p_intPage < 1 || p_intPage > g_intPageCount) {
-        return;
+        return false;
     }
     std::vector<std::u16string> m_arrLines;
     bool m_IsRead = false;
@@ -541,7 +549,7 @@ void TfrmResult::LoadPage(std::int32_t p_intPage) {
     }
     if (!m_IsRead) {
         ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
-        return;
+        return false;
     }
 
     // Live rows still waiting belong to the page being left: they go in before the list is
@@ -557,11 +565,17 @@ void TfrmResult::LoadPage(std::int32_t p_intPage) {
         }
     }
     ShowPagerInfo();
+    return true;
 }
 
 void TfrmResult::MoveToPage(std::int32_t p_intPage) {
+    const std::int32_t m_intShownPage = g_intCurrentPage;
     g_intCurrentPage = p_intPage;
-    LoadPage(g_intCurrentPage);
+    if (!LoadPage(g_intCurrentPage)) {
+        // The rows are still those of the page shown before: the labels, the page buttons and
+        // the log view go on naming that page.
+        g_intCurrentPage = m_intShownPage;
+    }
 }
 
 void TfrmResult::PageButtonClick(TPageButton p_Button) {
@@ -657,13 +671,33 @@ void TfrmResult::closeEvent(QCloseEvent* p_Event) {
 
 void TfrmResult::showEvent(QShowEvent* p_Event) {
     QWidget::showEvent(p_Event);
+    KeepOnScreen(this);
+    QTimer::singleShot(0, this, [this] { KeepOnScreen(this); });
     edtDirectory->setFocus();
 }
 
 bool TfrmResult::eventFilter(QObject* p_Watched, QEvent* p_Event) {
-    if (p_Watched == lvwFileList->viewport() && p_Event->type() == QEvent::MouseButtonDblClick &&
-        static_cast<QMouseEvent*>(p_Event)->button() == Qt::LeftButton) {
-        lvwFileListDblClick();
+    const QEvent::Type m_Type = p_Event->type();
+    if (p_Watched == lvwFileList->viewport() &&
+        (m_Type == QEvent::MouseButtonDblClick || m_Type == QEvent::MouseButtonPress)) {
+        const auto* m_MouseEvent = static_cast<QMouseEvent*>(p_Event);
+        if (m_Type == QEvent::MouseButtonDblClick && m_MouseEvent->button() == Qt::LeftButton) {
+            lvwFileListDblClick();
+        }
+        // A right-click below the rows would clear the selection the menu items act on, while
+        // the user still believes the row chosen before is the one they act on.
+        if (m_Type == QEvent::MouseButtonPress && m_MouseEvent->button() == Qt::RightButton &&
+            lvwFileList->itemAt(m_MouseEvent->position().toPoint()) == nullptr) {
+            return true;
+        }
+    }
+    if (p_Watched == lvwFileList && m_Type == QEvent::KeyPress) {
+        const int m_intKey = static_cast<QKeyEvent*>(p_Event)->key();
+        // Enter on a row does what a double-click does.
+        if (m_intKey == Qt::Key_Return || m_intKey == Qt::Key_Enter) {
+            lvwFileListDblClick();
+            return true;
+        }
     }
     return QWidget::eventFilter(p_Watched, p_Event);
 }
@@ -679,7 +713,11 @@ void TfrmResult::lvwFileListDblClick() {
     if (lvwFileList->selectedItems().isEmpty()) {
         return;
     }
-    Shell().OpenInTextEditor(SelectedFileName());
+    if (!Shell().OpenInTextEditor(SelectedFileName())) {
+        // Named as the row shows it: a name that is not UTF-8 is readable only escaped.
+        ShowNoProgram(this, TShellTarget::File,
+                      lvwFileList->selectedItems().first()->text(kFileNameColumn));
+    }
 }
 
 void TfrmResult::pmiOpenFileClick() {
@@ -690,14 +728,21 @@ void TfrmResult::pmiOpenFileDirectoryClick() {
     if (lvwFileList->selectedItems().isEmpty()) {
         return;
     }
-    Shell().ShowInFileManager(SelectedFileName());
+    ShowInFileManager(SelectedFileName(),
+                      lvwFileList->selectedItems().first()->text(kFileNameColumn));
+}
+
+void TfrmResult::ShowInFileManager(const QString& p_strFileName, const QString& p_strShownName) {
+    if (!Shell().ShowInFileManager(p_strFileName)) {
+        ShowNoProgram(this, TShellTarget::Folder, QFileInfo(p_strShownName).absolutePath());
+    }
 }
 
 void TfrmResult::btnViewLogsClick() {
     const QString m_strFileName =
         ToQString(LogPageFileName(ToU16String(g_strLogsDirectory), g_intCurrentPage));
     if (QFileInfo::exists(m_strFileName)) {
-        Shell().ShowInFileManager(m_strFileName);
+        ShowInFileManager(m_strFileName, m_strFileName);
     } else {
         ShowNotice(this, kLogFileNotFound, QMessageBox::Information);
     }

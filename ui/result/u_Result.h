@@ -73,7 +73,9 @@ public:
     void CheckCompleted();
 
     void ShowPagerInfo();
-    void LoadPage(std::int32_t p_intPage);
+    // Shows that page from its log page file; false, with nothing changed, when the page is out of
+    // range or its file cannot be read.
+    bool LoadPage(std::int32_t p_intPage);
 
     void btnFirstPageClick();
     void btnPreviousPageClick();
@@ -128,6 +130,9 @@ private:
     // then the progress bar.
     void ApplyPendingUpdates();
     bool IsCurrentTask(std::uint64_t p_intTaskSerial) const;
+    // Hands the file to the file manager; says so, naming p_strShownName's folder, when there is
+    // none to take it.
+    void ShowInFileManager(const QString& p_strFileName, const QString& p_strShownName);
     // The file of the selected row (its exact bytes, LogFieldToFileName), or an empty text when
     // no row is selected.
     QString SelectedFileName() const;
@@ -170,6 +175,7 @@ private:
     QPushButton* btnPreviousPage = nullptr;
     QPushButton* btnNextPage = nullptr;
     QPushButton* btnLastPage = nullptr;
+    QWidget* pnlPagerCounters = nullptr;
     QLabel* lblCurrentPage = nullptr;
     QLabel* lblPageCount = nullptr;
     QLabel* lblPageSize = nullptr;

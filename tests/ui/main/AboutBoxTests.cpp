@@ -1,5 +1,6 @@
 // The About box: its texts, the links' look and where they lead.
 
+#include "FakeDialogs.h"
 #include "FakeShell.h"
 #include "u_About.h"
 
@@ -27,6 +28,7 @@ protected:
     }
 
     TFakeShell g_Shell;
+    TFakeDialogs g_Dialogs;
     TfrmAbout g_frmAbout;
 };
 
@@ -124,6 +126,21 @@ TEST_F(AboutBoxTest, LinksOpenTheWebsiteAndTheMailProgram) {
               (QList<TShellCall>{
                   {TShellAction::OpenUrl, QStringLiteral("https://lunvar.example/morvane")},
                   {TShellAction::OpenUrl, QStringLiteral("mailto:support@lunvar.example")}}));
+}
+
+TEST_F(AboutBoxTest, ALinkWithoutAProgramToOpenItIsReported) {
+    g_Shell.g_IsFailing = true;
+    g_frmAbout.lblWebsiteClick();
+    g_frmAbout.lblEmailClick();
+    QStringList m_arrTexts;
+    for (const TRecordedMessage& m_Message : g_Dialogs.Messages()) {
+        EXPECT_EQ(m_Message.g_strTitle, QStringLiteral("消息"));
+        m_arrTexts.append(m_Message.g_strText);
+    }
+    EXPECT_EQ(
+        m_arrTexts,
+        (QStringList{QStringLiteral("没有可以打开此链接的程序：https://lunvar.example/morvane"),
+                     QStringLiteral("没有可以打开此链接的程序：mailto:support@lunvar.example")}));
 }
 
 TEST_F(AboutBoxTest, ALeftClickOnALinkOpensIt) {

@@ -48,14 +48,14 @@ TEST_F(ExtensionEditorTest, IsAFixedDialogWithItsControls) {
     EXPECT_EQ(Memo(m_frmExtension)->lineWrapMode(), QPlainTextEdit::NoWrap);
 }
 
-TEST_F(ExtensionEditorTest, WithoutTheFileSaveWritesNothingAndTheListStays) {
+TEST_F(ExtensionEditorTest, WithoutTheFileItShowsTheMainWindowsListAndSaveCreatesTheFile) {
     CreateWindow();
     TfrmExtension m_frmExtension;
-    EXPECT_EQ(Memo(m_frmExtension)->toPlainText(), QString());
+    EXPECT_EQ(Memo(m_frmExtension)->toPlainText(), ItemTexts().join(u'\n'));
     EditFromMainWindow(m_frmExtension, QStringLiteral("*.md\n*.rs"), true);
     EXPECT_EQ(m_frmExtension.result(), TfrmExtension::kModalResultOk);
-    EXPECT_FALSE(HasSetting("extension.ini"));
-    EXPECT_EQ(ItemTexts(), TSettingsStore::BuiltInExtensions());
+    EXPECT_EQ(ReadSetting("extension.ini"), kBom + "*.md\r\n*.rs\r\n");
+    EXPECT_EQ(ItemTexts(), (QStringList{QStringLiteral("*.md"), QStringLiteral("*.rs")}));
 }
 
 TEST_F(ExtensionEditorTest, SavingAnEmptyTextEmptiesFileAndList) {

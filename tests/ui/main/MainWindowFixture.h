@@ -2,8 +2,10 @@
 // A program folder of its own for every test, the dialog and shell fakes, and a main window
 // created in it. The main window's task and clean-up starters are recorded, not run.
 
+#include "DataLocationsScope.h"
 #include "FakeDialogs.h"
 #include "FakeShell.h"
+#include "ScreenGeometryScope.h"
 #include "TempTree.h"
 #include "files/u_ProgramFolder.h"
 #include "u_GoTask.h"
@@ -30,11 +32,7 @@ inline const std::string kBom = "\xEF\xBB\xBF";
 
 class ProgramFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetProgramFolderOverride(
-            ToU16String(QString::fromStdString(g_ProgramFolder.RootWithSlash())));
-    }
-    void TearDown() override { SetProgramFolderOverride(std::u16string()); }
+    void TearDown() override {}
 
     QString Folder() const { return QString::fromStdString(g_ProgramFolder.RootWithSlash()); }
     void WriteSetting(std::string_view p_strName, std::string_view p_strBytes) {
@@ -48,6 +46,9 @@ protected:
     }
 
     TTempTree g_ProgramFolder;
+    // Portable unless a test says otherwise; the XDG folders are the test's own.
+    TDataLocationsScope g_DataLocations{g_ProgramFolder};
+    TScreenGeometryScope g_Screen;
     TFakeDialogs g_Dialogs;
     TFakeShell g_Shell;
 };

@@ -155,3 +155,63 @@ TEST_F(MainWindowTest, AFailedSaveIsReportedAndTheProgramStillCloses) {
 
 } // namespace
 } // namespace morvane::test
+
+namespace morvane::test {
+namespace {
+
+// Without the "portable" file the settings live in the XDG config folder and the clean-up goes to
+// the XDG state folder; the program folder is left alone.
+TEST_F(MainWindowTest, AnInstalledProgramKeepsItsSettingsInTheXdgFolders) {
+    g_DataLocations.SetPortable(false);
+    TTempTree& m_Home = g_DataLocations.Home();
+    m_Home.WriteFile("config/morvane/find.ini", kBom + "from xdg");
+    WriteSetting("find.ini", kBom + "beside the program");
+    CreateWindow();
+    EXPECT_EQ(FindText()->toPlainText(), QStringLiteral("from xdg"));
+
+    FillValidTask();
+    g_frmMain->btnFindModeClick();
+    g_frmMain->show();
+    g_frmMain->btnGoClick();
+    ASSERT_EQ(g_arrStartedTasks.size(), 1u) << MessageTexts().join(u'|').toStdString();
+    ASSERT_EQ(g_arrCleanUps.size(), 1);
+    EXPECT_EQ(g_arrCleanUps.first(),
+              QString::fromStdString(m_Home.Path("state/morvane/logs").string()));
+    EXPECT_TRUE(std::filesystem::is_directory(m_Home.Path("state/morvane/logs")));
+    g_frmMain->FormClose();
+    EXPECT_EQ(m_Home.ReadFile("config/morvane/find.ini"), kBom + "abc");
+    EXPECT_TRUE(std::filesystem::exists(m_Home.Path("config/morvane/config.ini")));
+    EXPECT_EQ(ReadSetting("find.ini"), kBom + "beside the program");
+    EXPECT_FALSE(HasSetting("config.ini"));
+    EXPECT_FALSE(HasSetting("logs"));
+}
+
+TEST_F(MainWindowTest, AnUnwritableDataFolderStopsGoWithTheFolderAndTheReason) {
+    g_DataLocations.SetPortable(false);
+    // The config home is a file: no folder can be made below it.
+    g_DataLocations.Home().WriteFile("config", "not a folder");
+    CreateWindow();
+    FillValidTask();
+    g_frmMain->btnFindModeClick();
+    g_frmMain->show();
+    g_frmMain->btnGoClick();
+    EXPECT_TRUE(g_arrStartedTasks.empty());
+    EXPECT_TRUE(g_frmMain->isVisible());
+    ASSERT_EQ(g_Dialogs.Messages().size(), 1);
+    const TRecordedMessage& m_Message = g_Dialogs.Messages().first();
+    EXPECT_EQ(m_Message.g_strTitle, QStringLiteral("消息"));
+    const QString m_strFolder =
+        QString::fromStdString(g_DataLocations.Home().Path("config/morvane/").string());
+    EXPECT_TRUE(m_Message.g_strText.contains(m_strFolder)) << m_Message.g_strText.toStdString();
+    EXPECT_TRUE(m_Message.g_strText.contains(
+        QString::fromStdString(std::make_error_code(std::errc::not_a_directory).message())))
+        << m_Message.g_strText.toStdString();
+    // The window stays usable: once the folder can be made, Go goes.
+    std::filesystem::remove(g_DataLocations.Home().Path("config"));
+    g_Dialogs.Clear();
+    g_frmMain->btnGoClick();
+    EXPECT_EQ(g_arrStartedTasks.size(), 1u) << MessageTexts().join(u'|').toStdString();
+}
+
+} // namespace
+} // namespace morvane::test

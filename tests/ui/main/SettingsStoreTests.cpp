@@ -298,14 +298,13 @@ TEST_F(SettingsStoreTest, MemoTextsRoundTripWithCrLfBreaks) {
     EXPECT_EQ(Store().LoadFindText(), QStringLiteral("a\r\nb\r\nc\r\nd\r\n"));
 }
 
-TEST_F(SettingsStoreTest, ExtensionListIsWrittenOnlyOverAnExistingFile) {
-    EXPECT_FALSE(Store().SaveExtensionList({QStringLiteral("*.md")}));
-    EXPECT_FALSE(HasSetting("extension.ini"));
+TEST_F(SettingsStoreTest, ExtensionListIsWrittenWhetherOrNotTheFileExists) {
+    Store().SaveExtensionList({QStringLiteral("*.md")});
+    EXPECT_EQ(ReadSetting("extension.ini"), kBom + "*.md\r\n");
 
     WriteSetting("extension.ini", "");
     EXPECT_EQ(Store().LoadExtensionList(), QStringList());
-    EXPECT_TRUE(
-        Store().SaveExtensionList({QStringLiteral("*.md"), QString(), QStringLiteral("x")}));
+    Store().SaveExtensionList({QStringLiteral("*.md"), QString(), QStringLiteral("x")});
     EXPECT_EQ(ReadSetting("extension.ini"), kBom + "*.md\r\n\r\nx\r\n");
     EXPECT_EQ(Store().LoadExtensionList(),
               (QStringList{QStringLiteral("*.md"), QString(), QStringLiteral("x")}));

@@ -4,6 +4,9 @@
 #include "logs/u_NameEscape.h"
 
 #include <QAction>
+#include <QMenu>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -78,6 +81,71 @@ TEST_F(ResultWindowActionsTest, DoubleClickOnARowOpensItsFile) {
     ASSERT_FALSE(g_Shell.Calls().isEmpty());
     EXPECT_EQ(g_Shell.Calls().last(),
               (TShellCall{TShellAction::OpenInTextEditor, QStringLiteral("/data/b.txt")}));
+}
+
+TEST_F(ResultWindowActionsTest, RightClickBelowTheRowsKeepsTheSelectionAndShowsNoMenu) {
+    ShowRows();
+    QTreeWidget* m_lvwList = List();
+    QWidget* m_Viewport = m_lvwList->viewport();
+    const QRect m_Row = m_lvwList->visualItemRect(m_lvwList->topLevelItem(1));
+    const QPoint m_Below(m_Row.center().x(), m_Row.bottom() + 3 * m_Row.height());
+    ASSERT_EQ(m_lvwList->itemAt(m_Below), nullptr);
+    auto* m_ppmListView = Find<QMenu>("ppmListView");
+    QTest::mouseClick(m_Viewport, Qt::LeftButton, Qt::NoModifier, m_Row.center());
+    QTest::mouseClick(m_Viewport, Qt::RightButton, Qt::NoModifier, m_Below);
+    emit m_lvwList->customContextMenuRequested(m_Below);
+    EXPECT_FALSE(m_ppmListView->isVisible());
+    ASSERT_EQ(m_lvwList->selectedItems().size(), 1);
+    EXPECT_EQ(m_lvwList->selectedItems().first(), m_lvwList->topLevelItem(1));
+
+    // On a row the right-click selects it and the menu opens for it.
+    const QPoint m_First = m_lvwList->visualItemRect(m_lvwList->topLevelItem(0)).center();
+    QTest::mouseClick(m_Viewport, Qt::RightButton, Qt::NoModifier, m_First);
+    emit m_lvwList->customContextMenuRequested(m_First);
+    EXPECT_TRUE(m_ppmListView->isVisible());
+    m_ppmListView->hide();
+    EXPECT_EQ(m_lvwList->selectedItems().first(), m_lvwList->topLevelItem(0));
+}
+
+TEST_F(ResultWindowActionsTest, EnterOnARowOpensItsFile) {
+    ShowRows();
+    QTreeWidget* m_lvwList = List();
+    m_lvwList->setFocus();
+    m_lvwList->setCurrentItem(m_lvwList->topLevelItem(1));
+    for (const Qt::Key m_Key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(m_lvwList, m_Key);
+    }
+    const TShellCall kOpen{TShellAction::OpenInTextEditor, QStringLiteral("/data/b.txt")};
+    EXPECT_EQ(g_Shell.Calls(), (QList<TShellCall>{kOpen, kOpen}));
+}
+
+TEST_F(ResultWindowActionsTest, WithoutAProgramToTakeItTheUserIsTold) {
+    ShowRows();
+    WritePage(1, {QStringLiteral("1|成功|ANSI|/data/my docs/a file.txt")});
+    List()->topLevelItem(0)->setSelected(true);
+    g_Shell.g_IsFailing = true;
+    const struct {
+        const char* g_strName;
+        std::function<void()> g_doAction;
+        QString g_strMessage;
+    } kCases[] = {
+        {"open file", [this] { Action("pmiOpenFile")->trigger(); },
+         QStringLiteral("没有可以打开此文件的程序：/data/my docs/a file.txt")},
+        {"double-click", [this] { g_frmResult->lvwFileListDblClick(); },
+         QStringLiteral("没有可以打开此文件的程序：/data/my docs/a file.txt")},
+        {"open folder", [this] { Action("pmiOpenFileDirectory")->trigger(); },
+         QStringLiteral("没有可以打开此文件夹的程序：/data/my docs")},
+        {"view logs", [this] { Button("btnViewLogs")->click(); },
+         QStringLiteral("没有可以打开此文件夹的程序：") + g_frmResult->logsDirectory()},
+    };
+    for (const auto& m_Case : kCases) {
+        g_Dialogs.Clear();
+        m_Case.g_doAction();
+        ASSERT_EQ(g_Dialogs.Messages().size(), 1) << m_Case.g_strName;
+        EXPECT_EQ(g_Dialogs.Messages().first().g_strTitle, QStringLiteral("消息"));
+        EXPECT_EQ(g_Dialogs.Messages().first().g_strText, m_Case.g_strMessage) << m_Case.g_strName;
+    }
+    EXPECT_EQ(g_Shell.Calls().size(), 4);
 }
 
 TEST_F(ResultWindowActionsTest, ViewLogsBeforeAndAfterThePageExists) {

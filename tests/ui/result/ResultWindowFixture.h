@@ -2,10 +2,12 @@
 // A result window with its program folder, a tree to work on, and the dialog and shell fakes.
 // Tasks run on the real worker threads; tests wait for them through the event loop.
 
+#include "DataLocationsScope.h"
 #include "FakeDialogs.h"
 #include "FakeLogsClock.h"
 #include "FakeShell.h"
 #include "QtPrinters.h"
+#include "ScreenGeometryScope.h"
 #include "TempTree.h"
 #include "core/u_Types.h"
 #include "files/u_ProgramFolder.h"
@@ -35,8 +37,6 @@ inline const std::time_t kTaskStartTime = LocalTime(2026, 12, 8, 10, 15, 30);
 class ResultWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetProgramFolderOverride(
-            ToU16String(QString::fromStdString(g_ProgramFolder.RootWithSlash())));
         SetTaskLogsClockForTesting(&g_LogsClock.Clock());
         g_frmResult = std::make_unique<TfrmResult>();
         g_frmResult->setMainWindow(&g_frmMain);
@@ -45,7 +45,6 @@ protected:
     void TearDown() override {
         g_frmResult.reset();
         SetTaskLogsClockForTesting(nullptr);
-        SetProgramFolderOverride(std::u16string());
     }
 
     template <typename TWidget> TWidget* Find(const char* p_strName) const {
@@ -101,6 +100,8 @@ protected:
 
     TFakeLogsClock g_LogsClock{kTaskStartTime};
     TTempTree g_ProgramFolder;
+    TDataLocationsScope g_DataLocations{g_ProgramFolder};
+    TScreenGeometryScope g_Screen;
     TTempTree g_Tree;
     TFakeDialogs g_Dialogs;
     TFakeShell g_Shell;

@@ -107,11 +107,17 @@ TEST_F(ResultWindowPagerTest, PageStillBeingFilledGivesTheNotFoundMessage) {
     EXPECT_EQ(m_Message.g_strTitle, QStringLiteral("消息"));
     EXPECT_EQ(m_Message.g_Icon, QMessageBox::Information);
     EXPECT_EQ(m_Message.g_Buttons, QMessageBox::Ok);
-    // The list and the labels stay as they were until the next refresh.
+    // The list keeps page 1's rows, so the pager goes on naming page 1, also after the next
+    // refresh; the next button still offers page 2.
     EXPECT_EQ(Text("lblCurrentPage"), QStringLiteral("当前第1页，"));
     g_frmResult->UpdatePagerInfo(5002, 5000, 2);
+    EXPECT_EQ(Text("lblCurrentPage"), QStringLiteral("当前第1页，"));
+    ExpectButtons(false, false, true, true);
+    // Once written, the page loads and is named.
+    WritePage(2, ReplacePageLines(5001, 2));
+    Button("btnNextPage")->click();
+    EXPECT_EQ(List()->topLevelItemCount(), 2);
     EXPECT_EQ(Text("lblCurrentPage"), QStringLiteral("当前第2页，"));
-    ExpectButtons(true, true, false, false);
 }
 
 TEST_F(ResultWindowPagerTest, ShortLinesShowEmptyCellsAndResumeUpdates) {
@@ -194,7 +200,7 @@ TEST_F(ResultWindowPagerTest, PagesOutsideTheCountAreIgnored) {
     EXPECT_TRUE(g_Dialogs.Messages().isEmpty());
 }
 
-TEST_F(ResultWindowPagerTest, LastButtonWithoutPagesMovesToPageZeroAndLoadsNothing) {
+TEST_F(ResultWindowPagerTest, LastButtonWithoutPagesLoadsNothingAndStaysOnItsPage) {
     RunEmptyTask(kModeReplace);
     g_frmResult->UpdatePagerInfo(5001, 5000, 2);
     ASSERT_TRUE(Button("btnLastPage")->isEnabled());
@@ -206,7 +212,7 @@ TEST_F(ResultWindowPagerTest, LastButtonWithoutPagesMovesToPageZeroAndLoadsNothi
     Button("btnLastPage")->click();
     EXPECT_TRUE(g_Dialogs.Messages().isEmpty());
     g_frmResult->UpdatePagerInfo(0, 0, 0);
-    EXPECT_EQ(Text("lblCurrentPage"), QStringLiteral("当前第0页，"));
+    EXPECT_EQ(Text("lblCurrentPage"), QStringLiteral("当前第1页，"));
     ASSERT_TRUE(WaitForCompletion());
 }
 

@@ -178,6 +178,18 @@ TEST_F(ResultWindowTest, InitGoDescribesTheTaskAndResetsTheWindow) {
     ASSERT_TRUE(WaitForCompletion());
 }
 
+TEST_F(ResultWindowTest, AnInstalledProgramKeepsItsLogsInTheXdgStateFolder) {
+    g_DataLocations.SetPortable(false);
+    StartTask(kModeFind);
+    const QString m_strParent =
+        QString::fromStdString(g_DataLocations.Home().Path("state/morvane/logs/").string());
+    EXPECT_TRUE(g_frmResult->logsDirectory().startsWith(m_strParent))
+        << g_frmResult->logsDirectory().toStdString();
+    EXPECT_TRUE(QFileInfo(g_frmResult->logsDirectory()).isDir());
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(g_ProgramFolder.Path("logs").string())));
+    ASSERT_TRUE(WaitForCompletion());
+}
+
 TEST_F(ResultWindowTest, LongMultiLineFindTextIsDescribedWhole) {
     const QString m_strOldText = QString(40000, u'a') + QStringLiteral("\r\nb");
     g_frmResult->InitGo(QStringLiteral("Morvane"), kModeFind, Root(), 0, m_strOldText, QString(),

@@ -10,16 +10,19 @@ TFakeShell::~TFakeShell() {
     SetShellForTesting(nullptr);
 }
 
-void TFakeShell::OpenInTextEditor(const QString& p_strFileName) {
+bool TFakeShell::OpenInTextEditor(const QString& p_strFileName) {
     g_arrCalls.append({TShellAction::OpenInTextEditor, p_strFileName});
+    return !g_IsFailing;
 }
 
-void TFakeShell::ShowInFileManager(const QString& p_strFileName) {
+bool TFakeShell::ShowInFileManager(const QString& p_strFileName) {
     g_arrCalls.append({TShellAction::ShowInFileManager, p_strFileName});
+    return !g_IsFailing;
 }
 
-void TFakeShell::OpenUrl(const QString& p_strUrl) {
+bool TFakeShell::OpenUrl(const QString& p_strUrl) {
     g_arrCalls.append({TShellAction::OpenUrl, p_strUrl});
+    return !g_IsFailing;
 }
 
 } // namespace morvane::test

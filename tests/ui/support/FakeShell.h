@@ -1,5 +1,6 @@
 #pragma once
-// TFakeShell: records what the windows hand to outside programs instead of launching them.
+// TFakeShell: records what the windows hand to outside programs instead of launching them, and
+// can play a desktop that has no program for them.
 // Installed for its lifetime.
 
 #include "u_Shell.h"
@@ -25,9 +26,12 @@ public:
     TFakeShell(const TFakeShell&) = delete;
     TFakeShell& operator=(const TFakeShell&) = delete;
 
-    void OpenInTextEditor(const QString& p_strFileName) override;
-    void ShowInFileManager(const QString& p_strFileName) override;
-    void OpenUrl(const QString& p_strUrl) override;
+    bool OpenInTextEditor(const QString& p_strFileName) override;
+    bool ShowInFileManager(const QString& p_strFileName) override;
+    bool OpenUrl(const QString& p_strUrl) override;
+
+    // Fault injection: every call is still recorded, and reports that no program was found.
+    bool g_IsFailing = false;
 
     const QList<TShellCall>& Calls() const { return g_arrCalls; }
 

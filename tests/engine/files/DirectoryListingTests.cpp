@@ -1,5 +1,5 @@
-// The listing the walks share: what kind each entry is, and how a folder that cannot be listed,
-// or that a link has replaced, tells so.
+// The listing the walks share: how a folder that cannot be listed, or that a link has replaced,
+// tells so.
 
 #include "TempTree.h"
 
@@ -8,32 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <map>
-
-#include <sys/stat.h>
 
 namespace morvane::test {
 namespace {
-
-TEST(DirectoryListing, TellsEachEntrysKindAndLeavesLinksOut) {
-    TTempTree m_Tree;
-    m_Tree.WriteFile("file.txt", "x");
-    m_Tree.MakeDir("folder");
-    m_Tree.MakeSymlink(m_Tree.Path("folder").string(), "link");
-    ASSERT_EQ(mkfifo(m_Tree.Path("pipe").c_str(), 0644), 0);
-    TDirectoryListing m_Listing(m_Tree.RootWithSlash());
-    std::map<std::string, TDirectoryListing::TEntryKind> m_arrKinds;
-    while (m_Listing.Next()) {
-        m_arrKinds[m_Listing.EntryName()] = m_Listing.EntryKind();
-    }
-    EXPECT_EQ(m_Listing.ErrorCode(), 0);
-    const std::map<std::string, TDirectoryListing::TEntryKind> m_arrExpected = {
-        {"file.txt", TDirectoryListing::TEntryKind::RegularFile},
-        {"folder", TDirectoryListing::TEntryKind::Directory},
-        {"pipe", TDirectoryListing::TEntryKind::Other},
-    };
-    EXPECT_EQ(m_arrKinds, m_arrExpected);
-}
 
 // Opening a folder through its parent: what each kind of name gives.
 TEST(DirectoryListing, AFolderOpenedThroughItsParentIsNeverALink) {

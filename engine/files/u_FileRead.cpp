@@ -12,14 +12,14 @@ namespace morvane {
 namespace {
 
 constexpr const char* kNotRegularMessage = "不是普通文件，未处理。";
-constexpr const char* kTooLargeMessage = "文件超过 1 GiB，未处理。";
+constexpr const char* kTooLargeMessage = "文件大于1 GiB，未处理。";
 constexpr const char* kChangedWhileReadMessage = "文件在读取时被修改，未处理。";
 
 // Larger pieces gain nothing and some systems refuse single transfers of 2 GiB or more.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 26;
 
 [[noreturn]] void ThrowSystemError(int p_intError) {
-    throw TEngineError(SystemErrorText(p_intError));
+    throw TFileSkipError(SystemErrorText(p_intError));
 }
 
 } // namespace
@@ -63,7 +63,7 @@ void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
     }
     const std::uint64_t m_intSize = FileSize(m_Before);
     if (m_intSize > kMaxProcessedFileSize) {
-        throw TEngineError(kTooLargeMessage);
+        throw TFileSkipError(kTooLargeMessage);
     }
     // One byte of room beyond the size tells a file that grew from one that ended.
     p_strBytes.clear();
@@ -87,7 +87,7 @@ void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
     }
     if (m_intDone != m_intSize || FileSize(m_After) != m_intSize ||
         LastWriteTime(m_After) != LastWriteTime(m_Before)) {
-        throw TEngineError(kChangedWhileReadMessage);
+        throw TFileSkipError(kChangedWhileReadMessage);
     }
     p_strBytes.resize(m_intDone);
     p_Identity = FileIdentityOf(m_Before);
@@ -101,6 +101,10 @@ TFileReader::TFileReader(int p_intDirectoryFd, const char* p_strName) {
     g_intFd = m_Ops.OpenAt(p_intDirectoryFd, p_strName,
                            O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0);
     if (g_intFd < 0) {
+        // A link put where the listing named a file is not followed, and not reported either.
+        if (errno == ELOOP) {
+            throw TEngineError(SystemErrorText(ELOOP));
+        }
         ThrowSystemError(errno);
     }
     struct stat m_Before {};
@@ -116,7 +120,7 @@ TFileReader::TFileReader(int p_intDirectoryFd, const char* p_strName) {
     g_intSize = static_cast<std::uint64_t>(m_Before.st_size);
     if (g_intSize > kMaxProcessedFileSize) {
         m_Ops.Close(g_intFd);
-        throw TEngineError(kTooLargeMessage);
+        throw TFileSkipError(kTooLargeMessage);
     }
     g_Before = FileIdentityOf(m_Before);
 }
@@ -188,7 +192,7 @@ void TFileReader::CheckUnchanged(std::uint64_t p_intBytesRead, TFileIdentity& p_
     }
     if (p_intBytesRead != g_intSize || static_cast<std::uint64_t>(m_After.st_size) != g_intSize ||
         ModifiedNs(m_After) != g_Before.g_intModifiedNs) {
-        throw TEngineError(kChangedWhileReadMessage);
+        throw TFileSkipError(kChangedWhileReadMessage);
     }
     p_Identity = g_Before;
 }

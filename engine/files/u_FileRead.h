@@ -2,6 +2,7 @@
 // Reading a user's file whole, together with the identity that a later rewrite checks, so that a
 // file which changed or vanished after it was read is never overwritten.
 
+#include "core/u_Types.h"
 #include "files/u_FileIdentity.h"
 
 #include <cstdint>
@@ -10,6 +11,15 @@
 
 namespace morvane {
 
+// A file the task wanted but could not take: it cannot be opened, read or held in memory, or it
+// changed while it was being read. The message is the reason its "失败" record gives. Anything
+// else a read throws (a link or a non-regular file found where the listing named a file) is a
+// plain TEngineError: such an entry is simply not followed, and nothing is reported.
+class TFileSkipError : public TEngineError {
+public:
+    using TEngineError::TEngineError;
+};
+
 // Larger files are refused rather than read: the text model counts characters in 32 bits.
 inline constexpr std::uint64_t kMaxProcessedFileSize = 1ull << 30;
 
@@ -17,9 +27,9 @@ inline constexpr std::uint64_t kMaxProcessedFileSize = 1ull << 30;
 // Never follows a final symbolic link (O_NOFOLLOW), never blocks on a FIFO or device
 // (O_NONBLOCK, then fstat must say regular), refuses files over kMaxProcessedFileSize, and
 // refuses a file whose size or modification time changed while it was being read. Throws
-// TEngineError on any failure (the caller skips such files silently); p_strBytes then holds
-// nothing of use. p_strNativePath is the path as the operating system takes it (on Windows: UTF-8,
-// turned into UTF-16 for the wide functions). Uses FileSystemOps().
+// TFileSkipError (or, for what is not followed, TEngineError) on any failure; p_strBytes then
+// holds nothing of use. p_strNativePath is the path as the operating system takes it (on Windows:
+// UTF-8, turned into UTF-16 for the wide functions). Uses FileSystemOps().
 void ReadWholeFile(const std::string& p_strNativePath, std::string& p_strBytes,
                    TFileIdentity& p_Identity);
 

@@ -93,7 +93,8 @@ std::u16string BuildLogLine(std::int32_t p_intMode, std::int32_t p_intSequence,
     m_strLine += p_strEncodingName;
     m_strLine += u'|';
     m_strLine += p_strFileName;
-    if (p_intMode == 1) {
+    // Find mode has a reason only for a file that could not be read.
+    if (p_intMode == 1 || !p_strErrorMessage.empty()) {
         m_strLine += u'|';
         m_strLine += p_strErrorMessage;
     }

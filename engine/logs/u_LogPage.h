@@ -9,9 +9,10 @@
 namespace morvane {
 
 // One record's line: sequence, status, encoding name and file name joined by "|", and in replace
-// mode (p_intMode 1 exactly) a fifth field with the failure reason, possibly empty. Fields are
-// joined as given: the name and the reason arrive escaped (EscapeName, u_NameEscape), so that
-// neither holds a "|", CR or LF.
+// mode (p_intMode 1 exactly) a fifth field with the failure reason, possibly empty; in find mode
+// the fifth field is there only when there is a reason (a file that could not be read). Fields
+// are joined as given: the name and the reason arrive escaped (EscapeName, u_NameEscape), so
+// that neither holds a "|", CR or LF.
 std::u16string BuildLogLine(std::int32_t p_intMode, std::int32_t p_intSequence,
                             const std::u16string& p_strStatus,
                             const std::u16string& p_strEncodingName,

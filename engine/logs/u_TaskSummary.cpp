@@ -29,6 +29,9 @@ std::u16string BuildTaskSummary(const TTaskSummaryInput& p_Input) {
         m_strText +=
             u"\r替换失败文件：" + IntToText(p_Input.g_intReplaceFailureFileCount) + u"个。";
     }
+    if (p_Input.g_intUnprocessedFileCount > 0) {
+        m_strText += u"\r无法处理文件：" + IntToText(p_Input.g_intUnprocessedFileCount) + u"个。";
+    }
     m_strText += u"\r总计耗费时间：" + p_Input.g_strElapsedSeconds + u"秒。";
     if (!p_Input.g_strErrorMessage.empty()) {
         m_strText += u"\r错误信息：" + p_Input.g_strErrorMessage;

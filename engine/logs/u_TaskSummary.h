@@ -15,7 +15,8 @@ struct TTaskSummaryInput {
     std::int32_t g_intMatchingFileCount = 0;
     std::int32_t g_intReplaceSuccessFileCount = 0;
     std::int32_t g_intReplaceFailureFileCount = 0;
-    std::u16string g_strElapsedSeconds; // already formatted, e.g. "3.46"
+    std::int32_t g_intUnprocessedFileCount = 0; // files and folders that could not be read
+    std::u16string g_strElapsedSeconds;         // already formatted, e.g. "3.46"
 };
 
 // The summary lines joined by single CR characters, without a final line break. Empty for a mode

@@ -60,8 +60,9 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
     g_intEncoding = kEncodingAuto;
     g_IsUtf8Bytes = false;
     g_strText.clear();
-    // Whatever goes wrong before the match test only means this file is not processed: it is
-    // neither reported nor counted.
+    g_ReadFailure = nullptr;
+    // Whatever goes wrong before the match test means this file is not processed; the caller
+    // tells from ReadFailure whether that is to be reported.
     try {
         bool m_IsFoundInBytes = false;
 #ifdef _WIN32
@@ -162,6 +163,7 @@ bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
         }
         return m_IsMatched;
     } catch (const std::exception&) {
+        g_ReadFailure = std::current_exception();
         return false;
     }
 }

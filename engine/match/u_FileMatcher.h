@@ -13,6 +13,7 @@
 #include "text/u_EncodingProbe.h"
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,6 +42,9 @@ public:
     // After a true Match: the encoding in effect and what the file was when it was read.
     TEncodingCode Encoding() const { return g_intEncoding; }
     const TFileIdentity& Identity() const { return g_FileIdentity; }
+    // After a false Match: what made reading the file fail, or null when it was read (or not
+    // decoded); see TFileSkipError.
+    const std::exception_ptr& ReadFailure() const { return g_ReadFailure; }
 
     // After a true Match with p_IsKeepingText: the new content of the file in its encoding, with
     // its mark. Throws TEngineError with the reason of the failure record when the file must not
@@ -92,6 +96,7 @@ private:
     std::string g_strWindowsBytes;
 #endif
     TFileIdentity g_FileIdentity;
+    std::exception_ptr g_ReadFailure;
     TDecodedText g_DecodedText;
     std::u16string g_strText;
     std::string g_strScanBuffer;

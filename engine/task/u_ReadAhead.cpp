@@ -1,8 +1,11 @@
 #include "task/u_ReadAhead.h"
 
 #include "core/u_Types.h"
+#include "files/u_FileSystemOps.h"
 
+#include <cerrno>
 #include <exception>
+#include <new>
 #include <system_error>
 #include <utility>
 
@@ -159,6 +162,7 @@ void TReadAhead::RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job) {
                             *g_Task.g_strOldText, g_Task.g_IsMatchCase, g_Task.g_IsReplacing,
                             [this, &p_Job](std::uint64_t p_intSize) { Reserve(p_Job, p_intSize); });
         if (!p_Job.g_IsMatched) {
+            p_Job.g_strSkipReason = SkipReason(p_Matcher.ReadFailure());
             return;
         }
         p_Job.g_intEncoding = p_Matcher.Encoding();
@@ -176,7 +180,25 @@ void TReadAhead::RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job) {
     } catch (...) {
         // Whatever else fails on the way means the file is not processed, as a failed read.
         p_Job.g_IsMatched = false;
+        p_Job.g_strSkipReason = SkipReason(std::current_exception());
     }
+}
+
+std::string TReadAhead::SkipReason(const std::exception_ptr& p_Failure) {
+    if (!p_Failure) {
+        return {};
+    }
+    try {
+        std::rethrow_exception(p_Failure);
+    } catch (const TFileSkipError& m_Error) {
+        return m_Error.what();
+    } catch (const std::bad_alloc&) {
+        return SystemErrorText(ENOMEM);
+    } catch (...) {
+        // Not followed (a link or a non-regular file in a file's place), or dropped after a
+        // stop: nothing to report.
+    }
+    return {};
 }
 
 void TReadAhead::HelperLoop() {

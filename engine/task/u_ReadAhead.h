@@ -18,6 +18,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,6 +38,9 @@ struct TReadJob {
 
     // Results; valid once TReadAhead::Wait has returned.
     bool g_IsMatched = false;
+    // Not matched because the file could not be taken (TFileSkipError, or no memory for it):
+    // the reason its "失败" record gives. Empty otherwise.
+    std::string g_strSkipReason;
     TEncodingCode g_intEncoding = 0;
     TFileIdentity g_Identity;
     // Replace mode, matched: the content to write, or (non-empty) why the file cannot be
@@ -93,6 +97,9 @@ private:
     void StartHelpers();
     void HelperLoop();
     void RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job);
+    // The reason for the record of a file that could not be read, from what its read threw;
+    // empty when that is nothing to report.
+    static std::string SkipReason(const std::exception_ptr& p_Failure);
     // Called by a helper once the file's size is known; waits for room in the budget for what
     // the file costs.
     void Reserve(TReadJob& p_Job, std::uint64_t p_intFileSize);

@@ -82,6 +82,7 @@ void TTaskRunner::CreateWorkers() {
                                                         g_Parameters.g_IsContainSubFloder);
     g_trdThreadSearch->g_pgrProgress = g_pgrProgress;
     g_trdThreadSearch->g_doHandOffClock = g_doHandOffClock;
+    g_trdThreadSearch->g_strLogsDirectory = g_strTaskLogsDirectory;
 
     g_trdThreadProcess =
         std::make_unique<TRunnerThreadProcess>(*this, g_Parameters, g_strTaskLogsDirectory);
@@ -224,6 +225,7 @@ TTaskSummaryInput TTaskRunner::SummaryInput(char16_t p_chrDecimalSeparator) cons
         m_Input.g_intMatchingFileCount = g_trdThreadProcess->g_intMatchingFileCount;
         m_Input.g_intReplaceSuccessFileCount = g_trdThreadProcess->g_intReplaceSuccessFileCount;
         m_Input.g_intReplaceFailureFileCount = g_trdThreadProcess->g_intReplaceFailureFileCount;
+        m_Input.g_intUnprocessedFileCount = g_trdThreadProcess->g_intUnprocessedFileCount;
     }
     m_Input.g_strElapsedSeconds =
         FormatElapsedSeconds(g_intBeginTime, g_intEndTime, p_chrDecimalSeparator);

@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,8 @@ public:
     std::int32_t g_intMatchingFileCount = 0;
     std::int32_t g_intReplaceSuccessFileCount = 0;
     std::int32_t g_intReplaceFailureFileCount = 0;
+    // Wanted files and folders that could not be read (each has a "失败" record); both modes.
+    std::int32_t g_intUnprocessedFileCount = 0;
 
     // Task parameters, fixed at construction.
     const std::int32_t g_intMode;
@@ -86,6 +89,12 @@ protected:
     void Execute() override;
 
 private:
+    // The steps of Execute: the counters and state of a new task; the walk and the last page;
+    // what the task held, let go whether it ended or failed.
+    void ResetTask();
+    void WalkTask();
+    void ReleaseTask();
+
     // A record whose file has been handled but which is not made yet: records are made in walk
     // order, and a rewrite on a helper thread may end after those of later files.
     struct TPendingRecord {
@@ -94,10 +103,16 @@ private:
         TEncodingCode g_intEncoding = 0;
         bool g_IsRewrite = false; // its outcome is the rewrite pool's oldest one
         bool g_IsSucceeded = true;
+        bool g_IsSkipped = false; // a file or folder that could not be read: not a match
+        std::shared_ptr<const TDirectoryListing> g_Folder; // kept open for the rewrite
         std::u16string g_strErrorMessage;
     };
 
-    void ProcessDirectory(const std::string& p_strNativeDirectory,
+    // Walks one folder: the root (p_Parent null, opened by its path) or the folder p_strName of
+    // p_Parent, opened relative to it. p_strNativeDirectory and p_strDirectory are its path,
+    // ending with "/", for the records and the rewrites.
+    void ProcessDirectory(const TDirectoryListing* p_Parent, const std::string& p_strName,
+                          const std::string& p_strNativeDirectory,
                           const std::u16string& p_strDirectory);
     // Meets one entry of a listed directory: a folder is walked at once, a file is queued for
     // handling in walk order (and, when wanted, for reading ahead). False once the walk is to
@@ -105,18 +120,26 @@ private:
     bool ProcessDirectoryEntry(const std::shared_ptr<const TDirectoryListing>& p_Listing,
                                const std::string& p_strNativeDirectory,
                                const std::u16string& p_strDirectory,
-                               const std::string& p_strEntryName, bool p_IsDirectory);
+                               const std::string& p_strEntryName,
+                               TDirectoryListing::TEntryKind p_intEntryKind);
+    // The "失败" record of a folder that could not be listed, after the files met before it.
+    void ReportUnlistableFolder(const std::string& p_strNativeDirectory, int p_intErrorCode);
     // Handles the queued files whose reading is done, oldest first, and waits while the queue
     // is full; with p_IsDraining, handles all. After a stop, drops the rest.
     void HandleQueuedFiles(bool p_IsDraining);
     // The walk's part for one file met, in walk order: the count, the position, and for a wanted
     // file (p_Job, null otherwise) its record and rewrite.
     void HandleFile(const std::shared_ptr<TReadJob>& p_Job);
-    // A wanted file, read and tested ahead: records it, rewriting it first in replace mode.
+    // A wanted file, read and tested ahead: records it, rewriting it first in replace mode; a
+    // file that could not be read gets its "失败" record.
     void ProcessFile(std::int32_t p_intMode, TReadJob& p_Job);
-    // Whether the folder p_strEntryName of p_Listing is the task's own log folder.
-    bool IsTaskLogFolder(const TDirectoryListing& p_Listing, const std::string& p_strEntryName,
-                         const std::u16string& p_strDirectory) const;
+    // Replace mode: before the first rewrite in p_Folder, removes the stale rewrite temporaries
+    // the walk met there (see g_arrStaleTemporaries).
+    void RemoveStaleTemporaries(const TDirectoryListing& p_Folder);
+    void NoteStaleTemporary(const std::shared_ptr<const TDirectoryListing>& p_Folder,
+                            const std::string& p_strName);
+    // Whether a folder met by the walk holds the task logs (see g_arrLogFolders).
+    bool IsLogFolder(const TDirectoryListing& p_Listing) const;
     void UpdateProcessFile(const std::u16string& p_strFileName, TEncodingCode p_intEncoding,
                            const std::u16string& p_strStatus,
                            const std::u16string& p_strErrorMessage,
@@ -125,20 +148,27 @@ private:
     // Hands over whatever is queued, and the position when it is not the last one handed over.
     void FlushHandOffs();
     void WriteLogPage(std::int32_t p_intPageNumber);
+    // Replace mode: writes the page being filled as it stands, at most once a second, so that a
+    // crash loses no more than the last second's records (its pages are the only account of
+    // which files were changed).
+    void SaveCurrentPageIfDue();
 
-    // Records in walk order; see TPendingRecord.
-    void QueueRecord(TPendingRecord p_Record);
-    // Makes the records that are ready, oldest first; with p_IsWaiting, all of them, waiting for
-    // their rewrites.
-    void MakePendingRecords(bool p_IsWaiting);
+    // A record of a file handled without a rewrite: made at once, or queued behind the pending
+    // ones, so records keep walk order; see TPendingRecord.
+    void RecordInWalkOrder(TPendingRecord p_Record);
+    // Makes the pending records whose rewrites have ended, oldest first, up to the first one
+    // still under way.
+    void MakeFinishedRecords();
+    // Makes every pending record, waiting for their rewrites.
+    void MakeAllPendingRecords();
     // Makes the oldest pending record, waiting for its rewrite if need be.
-    void MakeOldestRecord();
+    void MakeOldestPendingRecord();
     // Takes the oldest pending record off the queue, with its rewrite's outcome (waited for).
-    TPendingRecord TakeOldestRecord();
+    TPendingRecord TakeOldestPendingRecord();
     // The task's counters for one record.
-    void CountRecord(const TPendingRecord& p_Record);
+    void CountRecordOutcome(const TPendingRecord& p_Record);
     // Counts the record and makes it (UpdateProcessFile).
-    void MakeRecord(const TPendingRecord& p_Record);
+    void CountAndMakeRecord(const TPendingRecord& p_Record);
     // Waits until one more rewrite of p_intByteCount bytes keeps within the pool's bounds.
     void MakeRoomForRewrite(std::size_t p_intByteCount);
     // Ends a task that an error cut short; see Execute.
@@ -153,6 +183,8 @@ private:
     // Hand-offs to the user-interface thread, batched; see Execute. Touched by the worker only.
     THandOffBatch g_HandOffBatch;
     THandOffThrottle g_ProgressThrottle;
+    THandOffThrottle g_PageSaveThrottle;
+    std::size_t g_intSavedLineCount = 0;     // lines of the page being filled already on disk
     std::int32_t g_intPublishedPosition = 0; // files met so far, as the bar should show it
     std::int32_t g_intHandedPosition = 0;    // the position last handed over
 
@@ -163,11 +195,18 @@ private:
     std::unique_ptr<TReadAhead> g_ReadAhead;
     std::deque<std::shared_ptr<TReadJob>> g_arrQueuedFiles;
     bool g_IsWalkEnding = false; // a stop was seen after a file was handled
-    // The task's log folder, whose pages the walk must see as a walk without reading ahead
-    // would; see IsTaskLogFolder.
-    bool g_IsLogFolderKnown = false;
-    std::uint64_t g_intLogFolderDevice = 0;
-    std::uint64_t g_intLogFolderInode = 0;
+    // The task's log folder and the folder that holds the task log folders: never entered, so
+    // that no task searches or rewrites its own records, wherever they lie in the tree.
+    std::vector<TFolderIdentity> g_arrLogFolders;
+    // Replace mode: the rewrite temporaries met in folders with no rewrite yet, by folder (not
+    // kept open: the weak reference tells a live folder from an earlier one at the same
+    // address); see RemoveStaleTemporaries. Worker only.
+    struct TStaleTemporaries {
+        std::weak_ptr<const TDirectoryListing> g_Folder;
+        std::vector<std::string> g_arrNames;
+    };
+    std::map<const TDirectoryListing*, TStaleTemporaries> g_arrStaleTemporaries;
+    std::int64_t g_intTaskStartNs = 0; // wall clock, as file times are kept
     // Replace mode: the rewrites begun, and the records waiting for them. Touched by the worker
     // only (the pool has threads of its own).
     std::unique_ptr<TRewritePool> g_RewritePool;

@@ -1,8 +1,10 @@
 #include "task/u_ThreadSearch.h"
 
 #include "files/u_DirectoryListing.h"
+#include "files/u_SafeRewrite.h"
 #include "text/u_TextConvert.h"
 
+#include <memory>
 #include <utility>
 
 namespace morvane {
@@ -22,7 +24,8 @@ void TThreadSearch::Execute() {
     g_intSearchFileCount = 0;
     g_MaxThrottle = THandOffThrottle(g_doHandOffClock);
     g_intHandedMax = 0;
-    SearchDirectory(Utf16ToUtf8(g_strDirectory), g_IsContainSubFloder);
+    g_arrLogFolders = FolderAndParentIdentities(Utf16ToUtf8(g_strLogsDirectory));
+    SearchDirectory(nullptr, std::string(), Utf16ToUtf8(g_strDirectory), g_IsContainSubFloder);
     // The last count reaches the bar whether the pass ended or was stopped.
     if (g_pgrProgress != nullptr && g_intSearchFileCount != g_intHandedMax) {
         const std::int32_t m_intMax = g_intSearchFileCount;
@@ -34,19 +37,25 @@ void TThreadSearch::Execute() {
 
 // Same listing rules, order, recursion and stop points as the processing walk, so that on an
 // unchanged tree both meet the same files.
-void TThreadSearch::SearchDirectory(const std::string& p_strNativeDirectory,
+void TThreadSearch::SearchDirectory(const TDirectoryListing* p_Parent, const std::string& p_strName,
+                                    const std::string& p_strNativeDirectory,
                                     bool p_IsContainSubFloder) {
     if (g_IsStoped.load()) {
         return;
     }
-    TDirectoryListing m_Listing(p_strNativeDirectory);
-    while (m_Listing.Next()) {
-        if (m_Listing.IsDirectory()) {
+    const std::unique_ptr<TDirectoryListing> m_Listing =
+        p_Parent != nullptr ? std::make_unique<TDirectoryListing>(*p_Parent, p_strName)
+                            : std::make_unique<TDirectoryListing>(p_strNativeDirectory);
+    if (p_Parent != nullptr && IsOneOfFolders(*m_Listing, g_arrLogFolders)) {
+        return;
+    }
+    while (m_Listing->Next()) {
+        if (m_Listing->IsDirectory()) {
             if (p_IsContainSubFloder) {
-                SearchDirectory(p_strNativeDirectory + m_Listing.EntryName() + '/',
+                SearchDirectory(m_Listing.get(), m_Listing->EntryName(), std::string(),
                                 p_IsContainSubFloder);
             }
-        } else {
+        } else if (!IsRewriteTemporaryName(m_Listing->EntryName())) {
             ++g_intSearchFileCount;
             UpdateProgressMax(g_intSearchFileCount);
         }

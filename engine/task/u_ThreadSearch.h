@@ -4,11 +4,13 @@
 
 #include "core/u_Thread.h"
 #include "core/u_UiInterfaces.h"
+#include "files/u_DirectoryListing.h"
 #include "task/u_HandOffThrottle.h"
 
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace morvane {
 
@@ -25,12 +27,18 @@ public:
     std::atomic<bool> g_IsCompleted{false};
     // When hand-offs are due; set by the owner before Start. Empty: the steady clock.
     THandOffClock g_doHandOffClock;
+    // The task's log folder, set by the owner before Start: it and the folder that holds it are
+    // not counted, as the processing walk does not enter them. Empty: none.
+    std::u16string g_strLogsDirectory;
 
 protected:
     void Execute() override;
 
 private:
-    void SearchDirectory(const std::string& p_strNativeDirectory, bool p_IsContainSubFloder);
+    // Counts in one folder: the root (p_Parent null, opened by its path p_strNativeDirectory) or
+    // the folder p_strName of p_Parent, opened relative to it, as the processing walk does.
+    void SearchDirectory(const TDirectoryListing* p_Parent, const std::string& p_strName,
+                         const std::string& p_strNativeDirectory, bool p_IsContainSubFloder);
     void UpdateProgressMax(std::int32_t p_intSearchFileCount);
 
     const std::u16string g_strDirectory;
@@ -38,6 +46,7 @@ private:
     std::int32_t g_intSearchFileCount = 0;
     THandOffThrottle g_MaxThrottle;
     std::int32_t g_intHandedMax = 0; // the maximum last handed over
+    std::vector<TFolderIdentity> g_arrLogFolders;
 };
 
 } // namespace morvane

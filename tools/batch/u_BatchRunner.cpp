@@ -188,7 +188,8 @@ int TBatchRunner::Report(int p_intStopSignal) {
     g_Output.WriteMessage(TBatchOutput::MessageText(BuildTaskSummary(m_Summary)));
     g_Output.WriteMessage(Utf16ToUtf8(g_TaskRunner->TaskLogsDirectory()));
     return ExitCode(!m_Summary.g_strErrorMessage.empty(), m_Summary.g_IsStoped,
-                    m_Summary.g_intReplaceFailureFileCount, p_intStopSignal);
+                    m_Summary.g_intReplaceFailureFileCount + m_Summary.g_intUnprocessedFileCount,
+                    p_intStopSignal);
 }
 
 } // namespace morvane

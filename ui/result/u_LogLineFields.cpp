@@ -38,14 +38,25 @@ TResultRowFields LogLineToRowFields(const QString& p_strLine, std::int32_t p_int
     SplitText(p_strLine, kFieldSeparator, m_arrFields);
 
     const bool m_IsReplaceMode = p_intMode == kModeReplace;
+    // In find mode only a file that could not be read has a reason, as the last field (escaped,
+    // it holds no "|").
+    const bool m_IsFindFailure = !m_IsReplaceMode && m_arrFields.size() > kFindModeFieldCount &&
+                                 m_arrFields.at(1) == QStringLiteral("失败");
+    QString m_strFindReason;
+    if (m_IsFindFailure) {
+        m_strFindReason = m_arrFields.takeLast();
+    }
     if (!m_IsReplaceMode && m_arrFields.size() > kFindModeFieldCount) {
         const QStringList m_arrFileName = m_arrFields.mid(kFindModeFieldCount - 1);
         m_arrFields = m_arrFields.mid(0, kFindModeFieldCount - 1);
         m_arrFields.append(m_arrFileName.join(kFieldSeparator));
     }
+    if (m_IsFindFailure) {
+        m_arrFields.append(m_strFindReason);
+    }
 
     const qsizetype m_intFieldCount =
-        m_IsReplaceMode ? kReplaceModeFieldCount : kFindModeFieldCount;
+        m_IsReplaceMode || m_IsFindFailure ? kReplaceModeFieldCount : kFindModeFieldCount;
     TResultRowFields m_Row;
     for (qsizetype m_intIndex = 0; m_intIndex < m_intFieldCount; ++m_intIndex) {
         m_Row.g_arrSubItems.append(m_intIndex < m_arrFields.size() ? m_arrFields.at(m_intIndex)

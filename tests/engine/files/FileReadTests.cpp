@@ -133,7 +133,7 @@ TEST(FileRead, RefusesAFileOverTheSizeLimitWithoutReadingIt) {
     TFaultFs m_Fs;
     TScopedFileSystemOps m_Scope(m_Fs);
 
-    EXPECT_EQ(ReadOrMessage(m_Path), "文件超过 1 GiB，未处理。");
+    EXPECT_EQ(ReadOrMessage(m_Path), "文件大于1 GiB，未处理。");
     EXPECT_EQ(m_Fs.CountOf(TFaultFs::kRead), 0);
 }
 

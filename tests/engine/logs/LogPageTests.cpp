@@ -38,8 +38,8 @@ TEST(LogPage, BuildsTheLineLayoutOfEachMode) {
         {1, 18, u"失败", u"D:/site/locked.txt", u"Cannot create file \"x\". Denied",
          u"18|失败|UTF8无Bom|D:/site/locked.txt|Cannot create file \"x\". Denied"},
         {2, 5, u"成功", u"D:/site/readme.txt", u"", u"5|成功|UTF8无Bom|D:/site/readme.txt"},
-        // Find mode never carries a reason, whatever is passed.
-        {2, 6, u"成功", u"/a", u"ignored", u"6|成功|UTF8无Bom|/a"},
+        // Find mode carries a reason only for a file that could not be read.
+        {2, 6, u"失败", u"/a", u"Permission denied", u"6|失败|UTF8无Bom|/a|Permission denied"},
         // Empty fields stay empty fields.
         {1, 1, u"成功", u"", u"", u"1|成功|UTF8无Bom||"},
         // "|", CR and LF inside a name or a reason are written as they are.

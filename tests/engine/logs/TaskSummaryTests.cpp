@@ -122,3 +122,29 @@ INSTANTIATE_TEST_SUITE_P(Cases, TaskSummaryElapsedTest,
 
 } // namespace
 } // namespace morvane
+
+namespace morvane {
+namespace {
+
+// Files that could not be processed get a line of their own before the time, in both modes, and
+// only when there are any.
+TEST(TaskSummary, NamesTheFilesThatCouldNotBeProcessed) {
+    for (const std::int32_t m_intMode : {kModeReplace, kModeFind}) {
+        for (const std::int32_t m_intCount : {0, 3}) {
+            SCOPED_TRACE(std::to_string(m_intMode) + " " + std::to_string(m_intCount));
+            TTaskSummaryInput m_Input = EndedTask(m_intMode, false, 1000, 2234);
+            m_Input.g_intUnprocessedFileCount = m_intCount;
+            std::vector<std::string> m_arrLines = Lines(BuildTaskSummary(m_Input));
+            EXPECT_EQ(m_arrLines.back(), "总计耗费时间：1.23秒。");
+            m_arrLines.pop_back();
+            if (m_intCount == 0) {
+                EXPECT_NE(m_arrLines.back().rfind("无法处理文件", 0), 0u);
+            } else {
+                EXPECT_EQ(m_arrLines.back(), "无法处理文件：3个。");
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace morvane

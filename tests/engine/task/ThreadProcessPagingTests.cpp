@@ -206,54 +206,44 @@ TEST_F(ThreadProcessPaging, AnErrorThatEscapesTheWalkStillWritesTheBufferedRecor
     }
 }
 
-// The walk meets the task's own log folder like any other when it lies inside the tree, with the
-// pages written by then: files are read ahead of the walk's handling, but that folder is listed
-// only once every file met before it has been handled and recorded.
-TEST(ThreadProcessOwnLogs, TheTasksOwnLogFolderShowsThePagesWrittenBeforeItIsReached) {
-    TTempTree m_Tree;
-    // Folders for the files and candidate log folders side by side; the candidate listed last is
-    // the task's, and exactly 5000 matching files come before it, in the five folders listed
-    // just before it: page 1 is written by the very last file before the log folder is reached.
-    for (int m_intFolder = 0; m_intFolder < 10; ++m_intFolder) {
-        m_Tree.MakeDir("tree/needles" + std::to_string(m_intFolder));
-        m_Tree.MakeDir("tree/logs" + std::to_string(m_intFolder));
-    }
-    std::vector<std::string> m_arrFolders;
-    std::vector<std::string> m_arrFoldersBefore;
-    std::string m_strLogs;
-    for (const auto& m_Entry : std::filesystem::directory_iterator(m_Tree.Path("tree"))) {
-        if (m_Entry.path().filename().string().starts_with("logs")) {
-            m_strLogs = m_Entry.path().string();
-            m_arrFoldersBefore = m_arrFolders;
-        } else {
-            m_arrFolders.push_back(m_Entry.path().string());
-        }
-    }
-    if (m_arrFoldersBefore.size() < 5) {
-        GTEST_SKIP() << "this file system lists the log folders too early to tell";
-    }
-    for (std::size_t m_intFolder = m_arrFoldersBefore.size() - 5;
-         m_intFolder < m_arrFoldersBefore.size(); ++m_intFolder) {
-        WriteManyFiles(m_arrFoldersBefore[m_intFolder], 0, 1000, ".txt", "needles");
-    }
-    const int m_intMatchingBefore = 5000;
-    TTaskParameters m_Parameters;
-    m_Parameters.g_strLogsDirectory = m_strLogs;
-    m_Parameters.g_strDirectory = m_Tree.RootWithSlash() + "tree/";
-    // Every file holds the find text, and so do the folders' names: every record line, and so
-    // every page, matches too.
-    m_Parameters.g_strOldText = u"needles";
-    for (const auto m_intStep : {std::chrono::milliseconds(1000), std::chrono::milliseconds(0)}) {
-        SCOPED_TRACE(m_intStep.count());
-        for (const auto& m_Entry : std::filesystem::directory_iterator(m_strLogs)) {
-            std::filesystem::remove(m_Entry.path());
-        }
-        TTaskHarness m_Harness(m_Parameters, m_intStep);
+// A replace task's page being filled is on disk at least once a second, so that a crash loses
+// at most the last second's records: while record k is made, the page holds the records saved
+// by then. With every check due it holds all k - 1 before; with time standing still only the
+// first, saved at once. A find task's pages wait until they are full or the task ends.
+TEST(ThreadProcessPageSaving, TheReplacePageBeingFilledIsSavedOnceASecond) {
+    struct TCase {
+        std::int32_t g_intMode;
+        std::chrono::milliseconds g_intClockStep;
+        int g_intLinesAtRecord5; // -1: no page yet
+    };
+    const TCase m_arrCases[] = {
+        {kModeReplace, std::chrono::seconds(1), 4},
+        {kModeReplace, std::chrono::milliseconds(0), 1},
+        {kModeFind, std::chrono::seconds(1), -1},
+    };
+    for (const auto& m_Case : m_arrCases) {
+        SCOPED_TRACE(std::to_string(m_Case.g_intMode) + " " +
+                     std::to_string(m_Case.g_intClockStep.count()));
+        TTempTree m_Tree;
+        m_Tree.MakeDir("logs");
+        WriteManyFiles(m_Tree.Path("tree"), 0, 8, ".txt", "needle");
+        TTaskParameters m_Parameters;
+        m_Parameters.g_intMode = m_Case.g_intMode;
+        m_Parameters.g_strLogsDirectory = m_Tree.Path("logs").string();
+        m_Parameters.g_strDirectory = m_Tree.RootWithSlash() + "tree/";
+        TTaskHarness m_Harness(m_Parameters, m_Case.g_intClockStep);
+        const auto m_Page = m_Tree.Path("logs/000001.txt");
+        int m_intLinesAtRecord5 = -2;
+        m_Harness.g_doOnRecord = [&](const std::u16string&) {
+            if (m_Harness.g_arrRecordLines.size() == 5) {
+                m_intLinesAtRecord5 = std::filesystem::exists(m_Page)
+                                          ? static_cast<int>(ReadPageLines(m_Page).size())
+                                          : -1;
+            }
+        };
         m_Harness.Run();
-        const int m_intPagesMet = m_intMatchingBefore / 5000;
-        EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 5000 + m_intPagesMet);
-        EXPECT_EQ(m_Harness.Thread().g_intMatchingFileCount, 5000 + m_intPagesMet);
-        EXPECT_TRUE(m_Harness.Thread().g_strErrorMessage.empty());
+        EXPECT_EQ(m_intLinesAtRecord5, m_Case.g_intLinesAtRecord5);
+        EXPECT_EQ(ReadPageLines(m_Page).size(), 8u);
     }
 }
 

@@ -55,17 +55,18 @@ protected:
     TTempTree g_Tree;
 };
 
-// An empty, missing or unlistable root: nothing counted, no page, one completion callback.
+// An empty root, or one that cannot be listed: nothing counted, one completion callback; a root
+// that cannot be listed is the one record, "失败" with the system's reason.
 TEST_F(ThreadProcessWalk, RootWithoutEntriesCompletesOnceWithZeroCounters) {
     g_Tree.MakeDir("tree/empty");
     g_Tree.WriteFile("tree/plain.txt", "needle");
-    const std::string m_arrRoots[] = {
-        TreeRoot() + "empty/",
-        TreeRoot() + "missing/",
-        TreeRoot() + "plain.txt/", // a file, not a folder
-        std::string(),
+    const std::pair<std::string, std::string> m_arrRoots[] = {
+        {TreeRoot() + "empty/", ""},
+        {TreeRoot() + "missing/", "无法打开文件夹：No such file or directory"},
+        {TreeRoot() + "plain.txt/", "无法打开文件夹：Not a directory"}, // a file, not a folder
+        {std::string(), "无法打开文件夹：No such file or directory"},
     };
-    for (const auto& m_strRoot : m_arrRoots) {
+    for (const auto& [m_strRoot, m_strReason] : m_arrRoots) {
         SCOPED_TRACE(m_strRoot);
         TTaskParameters m_Parameters = Parameters();
         m_Parameters.g_strDirectory = m_strRoot;
@@ -79,10 +80,25 @@ TEST_F(ThreadProcessWalk, RootWithoutEntriesCompletesOnceWithZeroCounters) {
         EXPECT_EQ(m_Thread.g_intReplaceSuccessFileCount, 0);
         EXPECT_EQ(m_Thread.g_intReplaceFailureFileCount, 0);
         EXPECT_TRUE(m_Harness.g_pgrProgress.g_arrPositions.empty());
-        EXPECT_TRUE(m_Harness.g_arrPagerCalls.empty());
-        EXPECT_TRUE(m_Harness.g_lvwFileList.g_arrRows.empty());
         EXPECT_TRUE(m_Thread.g_strErrorMessage.empty());
-        EXPECT_TRUE(FolderNames(g_Tree.Path("logs")).empty());
+        if (m_strReason.empty()) {
+            EXPECT_EQ(m_Thread.g_intUnprocessedFileCount, 0);
+            EXPECT_TRUE(m_Harness.g_arrPagerCalls.empty());
+            EXPECT_TRUE(m_Harness.g_lvwFileList.g_arrRows.empty());
+            EXPECT_TRUE(FolderNames(g_Tree.Path("logs")).empty());
+            continue;
+        }
+        std::string m_strFolder = m_strRoot;
+        if (!m_strFolder.empty()) {
+            m_strFolder.pop_back();
+        }
+        EXPECT_EQ(m_Thread.g_intUnprocessedFileCount, 1);
+        ASSERT_EQ(m_Harness.g_arrRecordLines.size(), 1u);
+        EXPECT_EQ(Utf16ToUtf8(m_Harness.g_arrRecordLines[0]),
+                  "1|失败|unknow|" + m_strFolder + "|" + m_strReason);
+        ASSERT_EQ(m_Harness.g_lvwFileList.g_arrRows.size(), 1u);
+        EXPECT_EQ(m_Harness.g_lvwFileList.g_arrRows[0].g_intImageIndex, 1);
+        EXPECT_EQ(m_Harness.g_arrPagerCalls.size(), 1u);
     }
 }
 

@@ -210,9 +210,8 @@ TEST_F(TaskRunner, MakesItsOwnLogFolderAndNeverSharesATakenSecond) {
     EXPECT_EQ(m_Runner.TaskLogsDirectory(), U16(g_Tree.Path("logs/20261208_101531").string()));
     EXPECT_EQ(g_Tree.ReadFile("logs/20261208_101530/000001.txt"), "an earlier task's page");
     EXPECT_TRUE(std::filesystem::exists(g_Tree.Path("logs/20261208_101531/000001.txt")));
-    // The count pass ran to its end, and the bar was filled by neither: that is the owner's part.
-    ASSERT_FALSE(g_pgrProgress.g_arrMaxima.empty());
-    EXPECT_EQ(g_pgrProgress.g_arrMaxima.back(), kFileCount + 1);
+    // How far the count pass got is not asserted: it is stopped once the processing thread ends,
+    // which on a fast walk may be before it has counted anything.
     EXPECT_EQ(g_lvwFileList.RowCount(), kFileCount);
 }
 

@@ -161,8 +161,7 @@ std::string TFileMatcher::BuildRewrite(const std::u16string& p_strOldText,
 }
 
 std::string TFileMatcher::BuildTextRewrite(const std::u16string& p_strOldText,
-                                           const std::u16string& p_strNewText,
-                                           bool p_IsMatchCase) {
+                                           const std::u16string& p_strNewText, bool p_IsMatchCase) {
     // Refuses files whose text cannot give back their bytes unchanged (U+0000, an odd UTF-16
     // byte, ANSI bytes that do not survive the round trip) before anything is written.
     EnsureSafeToRewrite(g_intEncoding, g_strFileBytes, g_DecodedText);
@@ -181,8 +180,9 @@ std::string TFileMatcher::BuildTextRewrite(const std::u16string& p_strOldText,
     std::string m_strResult;
     m_strResult.reserve(m_intRoom);
     TFileTextEncoder m_Encoder(g_intEncoding, m_strResult);
-    ReplaceInFileText(m_strText, p_strOldText, p_strNewText, p_IsMatchCase,
-                      [&m_Encoder](std::u16string_view p_strPiece) { m_Encoder.Append(p_strPiece); });
+    ReplaceInFileText(
+        m_strText, p_strOldText, p_strNewText, p_IsMatchCase,
+        [&m_Encoder](std::u16string_view p_strPiece) { m_Encoder.Append(p_strPiece); });
     m_Encoder.Finish();
     ReleaseIfLarge(g_DecodedText.g_strText);
     return m_strResult;

@@ -153,16 +153,18 @@ void TReadAhead::RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job) {
 #else
         const int m_intDirectoryFd = p_Job.g_Folder ? p_Job.g_Folder->DirectoryFd() : -1;
 #endif
-        p_Job.g_IsMatched = p_Matcher.Match(TMatchRequest{
-            .g_intDirectoryFd = m_intDirectoryFd,
-            .g_strEntryName = p_Job.g_strEntryName.c_str(),
-            .g_strNativeFileName = p_Job.g_strNativeFileName,
-            .g_strFileName = p_Job.g_strFileName,
-            .g_intEncoding = g_Task.g_intEncoding,
-            .g_strOldText = *g_Task.g_strOldText,
-            .g_IsMatchCase = g_Task.g_IsMatchCase,
-            .g_IsKeepingText = g_Task.g_IsReplacing,
-            .g_doBeforeRead = [this, &p_Job](std::uint64_t p_intSize) { Reserve(p_Job, p_intSize); }});
+        p_Job.g_IsMatched = p_Matcher.Match(
+            TMatchRequest{.g_intDirectoryFd = m_intDirectoryFd,
+                          .g_strEntryName = p_Job.g_strEntryName.c_str(),
+                          .g_strNativeFileName = p_Job.g_strNativeFileName,
+                          .g_strFileName = p_Job.g_strFileName,
+                          .g_intEncoding = g_Task.g_intEncoding,
+                          .g_strOldText = *g_Task.g_strOldText,
+                          .g_IsMatchCase = g_Task.g_IsMatchCase,
+                          .g_IsKeepingText = g_Task.g_IsReplacing,
+                          .g_doBeforeRead = [this, &p_Job](std::uint64_t p_intSize) {
+                              Reserve(p_Job, p_intSize);
+                          }});
         if (!p_Job.g_IsMatched) {
             return;
         }

@@ -151,7 +151,8 @@ bool TLineModelPieces::AppendNext(std::u16string& p_strPiece, std::size_t p_intU
             std::min(m_intBreak, g_intPosition + (m_intTarget - p_strPiece.size()));
         p_strPiece.append(g_strText.substr(g_intPosition, m_intEnd - g_intPosition));
         g_intPosition = m_intEnd;
-        if (g_intPosition == m_intBreak && m_intBreak < g_strText.size()) {
+        if (g_intPosition == m_intBreak && m_intBreak < g_strText.size() &&
+            p_strPiece.size() < m_intTarget) {
             p_strPiece.append(u"\r\n");
             g_intPosition = BreakEnd(g_strText, m_intBreak);
         }

@@ -66,9 +66,9 @@ private:
     void TakeLine();
 
     std::u16string_view g_strText;
-    std::size_t g_intModelStart = 0; // where the current line starts in the model
-    std::size_t g_intTextStart = 0;  // and in the text
-    std::size_t g_intLength = 0;     // its length without its break
+    std::size_t g_intModelStart = 0;  // where the current line starts in the model
+    std::size_t g_intTextStart = 0;   // and in the text
+    std::size_t g_intLength = 0;      // its length without its break
     std::size_t g_intBreakLength = 0; // its break in the text: 2, 1, or 0 at the end
 };
 

@@ -141,7 +141,9 @@ std::size_t ForEachModelOccurrence(std::u16string_view p_strText, std::u16string
         std::transform(m_strWindow.begin() + m_intFolded, m_strWindow.end(),
                        m_strWindow.begin() + m_intFolded, p_doFold);
         // Starts before the window were all tried; the window begins at the first one not tried.
-        const auto m_doFrom = [&] { return std::max(m_intResume, m_intWindowStart) - m_intWindowStart; };
+        const auto m_doFrom = [&] {
+            return std::max(m_intResume, m_intWindowStart) - m_intWindowStart;
+        };
         for (std::size_t m_intFound = m_Searcher.Find(m_strWindow, m_doFrom());
              m_intFound != std::u16string_view::npos;
              m_intFound = m_Searcher.Find(m_strWindow, m_doFrom())) {
@@ -205,7 +207,9 @@ char16_t FullUpperUnit(char16_t p_intUnit) {
 
 bool ModelTextContains(std::u16string_view p_strText, std::u16string_view p_strOldText,
                        bool p_IsMatchCase) {
-    const auto m_doStop = [](std::size_t, std::size_t) { return false; };
+    const auto m_doStop = [](std::size_t, std::size_t) {
+        return false;
+    };
     return p_IsMatchCase
                ? ForEachOccurrence(p_strText, p_strOldText, TExactUnit(), m_doStop) > 0
                : ForEachOccurrence(p_strText, p_strOldText, TAsciiUpperUnit(), m_doStop) > 0;
@@ -238,10 +242,9 @@ std::size_t ReplaceInFileText(std::u16string_view p_strText, std::u16string_view
 std::u16string ReplaceInFileText(std::u16string_view p_strText, std::u16string_view p_strOldText,
                                  std::u16string_view p_strNewText, bool p_IsMatchCase) {
     std::u16string m_strResult;
-    ReplaceInFileText(p_strText, p_strOldText, p_strNewText, p_IsMatchCase,
-                      [&m_strResult](std::u16string_view p_strPiece) {
-                          m_strResult.append(p_strPiece);
-                      });
+    ReplaceInFileText(
+        p_strText, p_strOldText, p_strNewText, p_IsMatchCase,
+        [&m_strResult](std::u16string_view p_strPiece) { m_strResult.append(p_strPiece); });
     return m_strResult;
 }
 

@@ -236,9 +236,8 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
                     m_intMatched += m_IsExpected ? 1 : 0;
                     for (const bool m_IsKeepingText : {false, true}) {
                         TFileMatcher m_Matcher(m_Prefilter);
-                        ASSERT_EQ(MatchFile(m_Matcher, m_Path.string(), u"big.txt",
-                                            m_intEncoding, m_strOldText, m_IsMatchCase,
-                                            m_IsKeepingText),
+                        ASSERT_EQ(MatchFile(m_Matcher, m_Path.string(), u"big.txt", m_intEncoding,
+                                            m_strOldText, m_IsMatchCase, m_IsKeepingText),
                                   m_IsExpected)
                             << "encoding " << m_intEncoding << ", match case " << m_IsMatchCase
                             << ", keeping " << m_IsKeepingText;

@@ -102,10 +102,6 @@ std::u16string NormalizeLineBreaks(std::u16string_view p_strText) {
     return NormalizeLineBreaksOf(p_strText);
 }
 
-std::string NormalizeLineBreaks(std::string_view p_strBytes) {
-    return NormalizeLineBreaksOf(p_strBytes);
-}
-
 std::u16string_view LineBreakStyle(std::u16string_view p_strText) {
     return LineBreakStyleOf(p_strText);
 }

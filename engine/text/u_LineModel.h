@@ -19,10 +19,6 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view p_strText);
 // text stays empty. Same result as joining SplitLines, in one pass.
 std::u16string NormalizeLineBreaks(std::u16string_view p_strText);
 
-// The same on the bytes of an ASCII-compatible encoding (UTF-8 or a single- or double-byte code
-// page), where CR and LF are the bytes 0D and 0A and never part of another character.
-std::string NormalizeLineBreaks(std::string_view p_strBytes);
-
 // The break a file writes its lines with: its first one (CR LF, a lone LF or a lone CR), or CR LF
 // when it has none. Breaks that a replacement brings are written in it.
 std::u16string_view LineBreakStyle(std::u16string_view p_strText);

@@ -91,26 +91,6 @@ private:
     std::array<std::size_t, 256> g_arrShift{};
 };
 
-// The text with every occurrence (found in p_strSearchText, which has the same length as
-// p_strText) replaced in p_strText.
-std::u16string ReplaceFound(std::u16string_view p_strText, std::u16string_view p_strSearchText,
-                            std::u16string_view p_strSearchPattern,
-                            std::u16string_view p_strNewText) {
-    const TUnitSearcher<TExactUnit> m_Searcher(p_strSearchPattern, TExactUnit());
-    std::u16string m_strResult;
-    m_strResult.reserve(p_strText.size());
-    std::size_t m_intCopied = 0;
-    for (std::size_t m_intFound = m_Searcher.Find(p_strSearchText, 0);
-         m_intFound != std::u16string_view::npos;
-         m_intFound = m_Searcher.Find(p_strSearchText, m_intCopied)) {
-        m_strResult.append(p_strText.substr(m_intCopied, m_intFound - m_intCopied));
-        m_strResult.append(p_strNewText);
-        m_intCopied = m_intFound + p_strSearchPattern.size();
-    }
-    m_strResult.append(p_strText.substr(m_intCopied));
-    return m_strResult;
-}
-
 constexpr std::size_t kModelPieceUnits = std::size_t{1} << 16;
 
 bool HasLineBreak(std::u16string_view p_strText) {
@@ -265,21 +245,6 @@ bool ContainsFindText(std::u16string_view p_strText, std::u16string_view p_strOl
     }
     return TUnitSearcher<TAsciiUpperUnit>(p_strOldText, TAsciiUpperUnit()).Find(p_strText, 0) !=
            std::u16string_view::npos;
-}
-
-std::u16string ReplaceAllOccurrences(std::u16string_view p_strText,
-                                     std::u16string_view p_strOldText,
-                                     std::u16string_view p_strNewText, bool p_IsMatchCase) {
-    if (p_strOldText.empty()) {
-        return std::u16string(p_strText);
-    }
-    if (p_IsMatchCase) {
-        return ReplaceFound(p_strText, p_strText, p_strOldText, p_strNewText);
-    }
-    // FullUpperCase keeps every length, so positions in the copy are positions in the text.
-    const std::u16string m_strUpperText = FullUpperCase(p_strText);
-    const std::u16string m_strUpperOldText = FullUpperCase(p_strOldText);
-    return ReplaceFound(p_strText, m_strUpperText, m_strUpperOldText, p_strNewText);
 }
 
 } // namespace morvane

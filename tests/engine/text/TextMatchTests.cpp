@@ -58,7 +58,7 @@ struct TReplaceCase {
     std::u16string_view g_strResult;
 };
 
-TEST(ReplaceAllOccurrences, LeftToRightWithoutOverlap) {
+TEST(ReplaceInFileText, LeftToRightWithoutOverlap) {
     const TReplaceCase m_arrCases[] = {
         {"two of three", u"aaa", u"aa", u"X", true, u"Xa"},
         {"two of three, ignoring case", u"aAa", u"AA", u"X", false, u"Xa"},
@@ -81,8 +81,8 @@ TEST(ReplaceAllOccurrences, LeftToRightWithoutOverlap) {
          u"\U0001F600b\U0001F600"},
     };
     for (const TReplaceCase& m_Case : m_arrCases) {
-        EXPECT_EQ(ReplaceAllOccurrences(m_Case.g_strText, m_Case.g_strOldText, m_Case.g_strNewText,
-                                        m_Case.g_IsMatchCase),
+        EXPECT_EQ(ReplaceInFileText(m_Case.g_strText, m_Case.g_strOldText, m_Case.g_strNewText,
+                                    m_Case.g_IsMatchCase),
                   m_Case.g_strResult)
             << m_Case.g_strWhat;
     }
@@ -98,25 +98,6 @@ std::size_t NaiveFind(std::u16string_view p_strText, std::u16string_view p_strPa
         }
     }
     return std::u16string_view::npos;
-}
-
-std::u16string NaiveReplace(std::u16string_view p_strText, std::u16string_view p_strOldText,
-                            std::u16string_view p_strNewText, bool p_IsMatchCase) {
-    const std::u16string m_strSearchText =
-        p_IsMatchCase ? std::u16string(p_strText) : FullUpperCase(p_strText);
-    const std::u16string m_strPattern =
-        p_IsMatchCase ? std::u16string(p_strOldText) : FullUpperCase(p_strOldText);
-    std::u16string m_strResult;
-    std::size_t m_intCopied = 0;
-    for (std::size_t m_intFound = NaiveFind(m_strSearchText, m_strPattern, 0);
-         m_intFound != std::u16string_view::npos;
-         m_intFound = NaiveFind(m_strSearchText, m_strPattern, m_intCopied)) {
-        m_strResult.append(p_strText.substr(m_intCopied, m_intFound - m_intCopied));
-        m_strResult.append(p_strNewText);
-        m_intCopied = m_intFound + m_strPattern.size();
-    }
-    m_strResult.append(p_strText.substr(m_intCopied));
-    return m_strResult;
 }
 
 // Small alphabets with letters in both cases, non-ASCII letters and units sharing a low byte
@@ -143,11 +124,6 @@ TEST(TextMatch, AgreesWithTheNaiveSearchOnRandomTexts) {
                                             m_strFind, 0) != std::u16string_view::npos;
         ASSERT_EQ(ContainsFindText(m_strText, m_strFind, m_IsMatchCase), m_IsExpected)
             << m_intRound;
-        if (!m_strFind.empty()) {
-            ASSERT_EQ(ReplaceAllOccurrences(m_strText, m_strFind, u"<>", m_IsMatchCase),
-                      NaiveReplace(m_strText, m_strFind, u"<>", m_IsMatchCase))
-                << m_intRound;
-        }
     }
 }
 

@@ -173,9 +173,11 @@ std::string TFileMatcher::BuildTextRewrite(const std::u16string& p_strOldText,
     // would hold them twice). Room never written costs no memory.
     std::size_t m_intRoom = m_intFileSize + 4;
     if (m_intFileSize > kKeptBufferSize && !p_strNewText.empty()) {
-        // A break may come back as two units.
-        m_intRoom += CountFileTextOccurrences(m_strText, p_strOldText, p_IsMatchCase) * 2 *
-                     p_strNewText.size() * TFileTextEncoder::kMaxBytesPerUnit;
+        const std::size_t m_intNewSize =
+            EncodeFileText(g_intEncoding, WithLineBreaks(p_strNewText, LineBreakStyle(m_strText)))
+                .size();
+        m_intRoom +=
+            CountFileTextOccurrences(m_strText, p_strOldText, p_IsMatchCase) * m_intNewSize;
     }
     std::string m_strResult;
     m_strResult.reserve(m_intRoom);

@@ -63,8 +63,9 @@ public:
     // After a true Match with g_IsKeepingText: the new content of the file in its encoding, with
     // its mark: the file's bytes with only the occurrences' stretches changed (ReplaceInFileText).
     // Throws TEngineError with the reason of the failure record when the file must not or cannot
-    // be rewritten faithfully, or when memory runs out (kOutOfMemoryMessage). The file is held
-    // about three times over at most (bytes and text, then text and new bytes), four in ANSI.
+    // be rewritten faithfully, or when memory runs out (kOutOfMemoryMessage). A file of n bytes
+    // costs about 3n at most: its bytes and its text (2n for ASCII), then the text and the new
+    // bytes; the bytes go as soon as the text is known to give them back.
     std::string BuildRewrite(const std::u16string& p_strOldText, const std::u16string& p_strNewText,
                              bool p_IsMatchCase);
 

@@ -70,9 +70,6 @@ public:
     // After the last piece.
     void Finish();
 
-    // The most bytes one code unit can take in any of the encodings.
-    static constexpr std::size_t kMaxBytesPerUnit = 4;
-
 private:
     void EncodePiece(std::u16string_view p_strText);
     void FlushPending(bool p_IsLast);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <new>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -19,10 +20,6 @@ namespace morvane {
 namespace {
 
 constexpr std::size_t kKeptBufferSize = std::size_t{1} << 20;
-
-bool HasLineBreak(const std::u16string& p_strText) {
-    return p_strText.find_first_of(u"\r\n") != std::u16string::npos;
-}
 
 std::string_view WithoutUtf8Mark(std::string_view p_strBytes) {
     return p_strBytes.starts_with("\xEF\xBB\xBF") ? p_strBytes.substr(3) : p_strBytes;
@@ -51,192 +48,238 @@ void TFileMatcher::ReleaseIfLarge(std::u16string& p_strBuffer) {
     }
 }
 
-bool TFileMatcher::Match(int p_intDirectoryFd, const char* p_strEntryName,
-                         const std::string& p_strNativeFileName,
-                         const std::u16string& p_strFileName, std::int32_t p_intEncoding,
-                         const std::u16string& p_strOldText, bool p_IsMatchCase,
-                         bool p_IsKeepingText,
-                         const std::function<void(std::uint64_t p_intSize)>& p_doBeforeRead) {
+bool TFileMatcher::Match(const TMatchRequest& p_Request) {
     g_intEncoding = kEncodingAuto;
     g_IsUtf8Bytes = false;
-    g_strText.clear();
     g_ReadFailure = nullptr;
     // Whatever goes wrong before the match test means this file is not processed; the caller
-    // tells from ReadFailure whether that is to be reported.
+    // tells from ReadFailure whether that is to be reported (memory running out is).
     try {
         bool m_IsFoundInBytes = false;
-#ifdef _WIN32
-        (void)p_intDirectoryFd;
-        (void)p_strEntryName;
-        (void)p_doBeforeRead;
-        ReadWholeFile(p_strNativeFileName, g_strWindowsBytes, g_FileIdentity);
-        g_strFileBytes = g_strWindowsBytes;
-#else
-        TFileReader m_Reader(p_intDirectoryFd >= 0 ? p_intDirectoryFd : AT_FDCWD,
-                             p_intDirectoryFd >= 0 ? p_strEntryName : p_strNativeFileName.c_str());
-        if (m_Reader.Size() > kScanPieceSize && g_RawPrefilter.IsActive()) {
-            // A large file is first searched piece by piece in a small buffer that stays in
-            // the processor's cache; only a file that may match is then read whole. In find
-            // mode the pieces also settle its encoding, and most files are never held whole.
-            TEncodingProbe m_Probe;
-            switch (
-                ScanForFindText(m_Reader, p_intEncoding, p_IsKeepingText ? nullptr : &m_Probe)) {
-            case TScanResult::Absent:
-                return false;
-            case TScanResult::Found:
-                if (!p_IsKeepingText) {
-                    m_Reader.CheckUnchanged(m_Probe.Size(), g_FileIdentity);
-                    const TFoundVerdict m_Verdict =
-                        DecideFoundFile(m_Probe, p_intEncoding, p_strFileName);
-                    if (m_Verdict != TFoundVerdict::NeedsText) {
-                        return m_Verdict == TFoundVerdict::Matched;
-                    }
-                    if (g_intEncoding == kEncodingAnsi) {
-                        return AnsiPiecesContain(m_Reader, p_strOldText, p_IsMatchCase);
-                    }
-                }
-                m_IsFoundInBytes = true;
-                break;
-            case TScanResult::Undecided:
-                break;
-            }
+        const TStepVerdict m_Verdict = ReadFileBytes(p_Request, m_IsFoundInBytes);
+        if (m_Verdict != TStepVerdict::GoOn) {
+            return m_Verdict == TStepVerdict::Matched;
         }
-        if (p_doBeforeRead) {
-            p_doBeforeRead(m_Reader.Size());
-        }
-        const std::size_t m_intRoom = static_cast<std::size_t>(m_Reader.Size()) + 1;
-        if (g_intFileBytesCapacity < m_intRoom) {
-            // Grown by half again at least, as a string grows: files of a tree differ in size by
-            // a little, and each new buffer costs its pages once more.
-            const std::size_t m_intCapacity =
-                std::max(m_intRoom, g_intFileBytesCapacity + g_intFileBytesCapacity / 2);
-            g_arrFileBytes.reset();
-            g_intFileBytesCapacity = 0;
-            g_arrFileBytes = std::make_unique_for_overwrite<char[]>(m_intCapacity);
-            g_intFileBytesCapacity = m_intCapacity;
-        }
-        g_strFileBytes = std::string_view(
-            g_arrFileBytes.get(), m_Reader.ReadWholeInto(g_arrFileBytes.get(), g_FileIdentity));
-#endif
-        // Such a file yields no record on the full path either; detection only matters for a
-        // file that may match. The bytes buffer is kept whatever its size: it is the next
-        // file's, and growing it anew would cost the large file's memory once more.
-        const bool m_IsDecidable = g_RawPrefilter.IsDecidable(g_strFileBytes, p_intEncoding);
-        if (m_IsDecidable && !m_IsFoundInBytes && !g_RawPrefilter.ContainsBytes(g_strFileBytes)) {
-            return false;
-        }
-        g_intEncoding = p_intEncoding != kEncodingAuto
-                            ? static_cast<TEncodingCode>(p_intEncoding)
-                            : DetectEncoding(g_strFileBytes, p_strFileName);
-        if (!IsProcessedEncoding(g_intEncoding)) {
-            return false;
-        }
-        // The bytes hold the find text (printable ASCII), and strict UTF-8 reads ASCII bytes
-        // as themselves and nothing else as ASCII: the text holds it exactly when the bytes
-        // decode at all, and with match case its occurrences are those of the bytes, so a
-        // rewrite can work on the bytes too. Ignoring case, the replacement folds every letter
-        // (some non-ASCII ones to ASCII), which only the text can show.
-        if (m_IsDecidable && (!p_IsKeepingText || p_IsMatchCase) &&
-            (g_intEncoding == kEncodingUtf8 || g_intEncoding == kEncodingUtf8Bom)) {
-            // Detection gives code 2 only for bytes it has found well-formed (or pure ASCII).
-            g_IsUtf8Bytes = (p_intEncoding == kEncodingAuto && g_intEncoding == kEncodingUtf8) ||
-                            IsWellFormedUtf8(WithoutUtf8Mark(g_strFileBytes));
-            return g_IsUtf8Bytes;
-        }
-        if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
-            ReleaseIfLarge(g_DecodedText.g_strText);
-            return false;
-        }
-        bool m_IsMatched = false;
-        if (!HasLineBreak(p_strOldText)) {
-            // The line model changes only the breaks between lines, and a find text without a
-            // break lies within one line: it occurs in the decoded text exactly when it occurs
-            // in the text of the line model, which is made only when it is needed.
-            m_IsMatched = ContainsFindText(g_DecodedText.g_strText, p_strOldText, p_IsMatchCase);
-        } else {
-            g_strText = NormalizeLineBreaks(g_DecodedText.g_strText);
-            m_IsMatched = ContainsFindText(g_strText, p_strOldText, p_IsMatchCase);
-        }
-        if (!m_IsMatched || !p_IsKeepingText) {
-            ReleaseIfLarge(g_DecodedText.g_strText);
-            ReleaseIfLarge(g_strText);
-        }
-        return m_IsMatched;
+        return TestFileBytes(p_Request, m_IsFoundInBytes);
+    } catch (const std::bad_alloc&) {
+        // What the file took is given back, for the files after it.
+        ReleaseBuffers();
+        g_ReadFailure = std::current_exception();
+        return false;
     } catch (const std::exception&) {
         g_ReadFailure = std::current_exception();
         return false;
     }
 }
 
-std::string TFileMatcher::BuildRewrite(const std::u16string& p_strOldText,
-                                       const std::u16string& p_strNewText, bool p_IsMatchCase) {
-    if (g_IsUtf8Bytes) {
-        const std::string_view m_strBody = WithoutUtf8Mark(g_strFileBytes);
-        if (m_strBody.find('\0') == std::string_view::npos) {
-            return BuildUtf8Rewrite(m_strBody, p_strNewText);
+TFileMatcher::TStepVerdict TFileMatcher::ReadFileBytes(const TMatchRequest& p_Request,
+                                                       bool& p_IsFoundInBytes) {
+#ifdef _WIN32
+    (void)p_IsFoundInBytes;
+    ReadWholeFile(p_Request.g_strNativeFileName, g_strWindowsBytes, g_FileIdentity);
+    g_strFileBytes = g_strWindowsBytes;
+#else
+    const bool m_IsInFolder = p_Request.g_intDirectoryFd >= 0;
+    TFileReader m_Reader(m_IsInFolder ? p_Request.g_intDirectoryFd : AT_FDCWD,
+                         m_IsInFolder ? p_Request.g_strEntryName
+                                      : p_Request.g_strNativeFileName.c_str());
+    if (m_Reader.Size() > kScanPieceSize && g_RawPrefilter.IsActive()) {
+        const TStepVerdict m_Verdict = ScanLargeFile(m_Reader, p_Request, p_IsFoundInBytes);
+        if (m_Verdict != TStepVerdict::GoOn) {
+            return m_Verdict;
         }
-        // Refused for its U+0000, with the reason the text's path gives.
-        g_IsUtf8Bytes = false;
-        if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
-            throw TEngineError("Unknown error");
-        }
     }
-    // Refuses files that the line model cannot carry back unchanged (U+0000, an odd UTF-16
-    // byte, ANSI bytes that do not survive the round trip) before anything is written.
-    EnsureSafeToRewrite(g_intEncoding, g_strFileBytes, g_DecodedText);
-    // From here on each step drops what the next no longer needs, so a large file is held about
-    // twice at most, not once per step.
-    ReleaseBytesIfLarge();
-    if (g_strText.empty()) {
-        g_strText = NormalizeLineBreaks(g_DecodedText.g_strText);
+    if (p_Request.g_doBeforeRead) {
+        p_Request.g_doBeforeRead(m_Reader.Size());
     }
-    ReleaseIfLarge(g_DecodedText.g_strText);
-    std::u16string m_strNewText =
-        ReplaceAllOccurrences(g_strText, p_strOldText, p_strNewText, p_IsMatchCase);
-    ReleaseIfLarge(g_strText);
-    // Without a break in either text no break is made or cut, and the replaced text is still
-    // in the line model.
-    if (HasLineBreak(p_strOldText) || HasLineBreak(p_strNewText)) {
-        m_strNewText = NormalizeLineBreaks(m_strNewText);
-    }
-    return EncodeFileText(g_intEncoding, m_strNewText);
+    ReadWhole(m_Reader);
+#endif
+    return TStepVerdict::GoOn;
 }
 
-// The rewrite of a UTF-8 file on its bytes, with match case: the same steps as on the text (line
-// model, replacement, line model again when the new text has breaks, the mark of the code), each
-// on bytes that stand one to one for the text's characters.
+bool TFileMatcher::TestFileBytes(const TMatchRequest& p_Request, bool p_IsFoundInBytes) {
+    // Such a file yields no record on the full path either; detection only matters for a file
+    // that may match. The bytes buffer is kept whatever its size: it is the next file's, and
+    // growing it anew would cost the large file's memory once more.
+    const bool m_IsDecidable = g_RawPrefilter.IsDecidable(g_strFileBytes, p_Request.g_intEncoding);
+    if (m_IsDecidable && !p_IsFoundInBytes && !g_RawPrefilter.ContainsBytes(g_strFileBytes)) {
+        return false;
+    }
+    g_intEncoding = p_Request.g_intEncoding != kEncodingAuto
+                        ? static_cast<TEncodingCode>(p_Request.g_intEncoding)
+                        : DetectEncoding(g_strFileBytes, p_Request.g_strFileName);
+    if (!IsProcessedEncoding(g_intEncoding)) {
+        return false;
+    }
+    // The bytes hold the find text (printable ASCII), and strict UTF-8 reads ASCII bytes as
+    // themselves and nothing else as ASCII: the text holds it exactly when the bytes decode at
+    // all, and with match case its occurrences are those of the bytes, so a rewrite can work on
+    // the bytes too. Ignoring case, the replacement folds every letter (some non-ASCII ones to
+    // ASCII), which only the text can show.
+    if (m_IsDecidable && (!p_Request.g_IsKeepingText || p_Request.g_IsMatchCase) &&
+        (g_intEncoding == kEncodingUtf8 || g_intEncoding == kEncodingUtf8Bom)) {
+        // Detection gives code 2 only for bytes it has found well-formed (or pure ASCII).
+        g_IsUtf8Bytes =
+            (p_Request.g_intEncoding == kEncodingAuto && g_intEncoding == kEncodingUtf8) ||
+            IsWellFormedUtf8(WithoutUtf8Mark(g_strFileBytes));
+        return g_IsUtf8Bytes;
+    }
+    if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
+        ReleaseIfLarge(g_DecodedText.g_strText);
+        return false;
+    }
+    const bool m_IsMatched =
+        ModelTextContains(g_DecodedText.g_strText, p_Request.g_strOldText, p_Request.g_IsMatchCase);
+    if (!m_IsMatched || !p_Request.g_IsKeepingText) {
+        ReleaseIfLarge(g_DecodedText.g_strText);
+    }
+    return m_IsMatched;
+}
+
+std::string TFileMatcher::BuildRewrite(const std::u16string& p_strOldText,
+                                       const std::u16string& p_strNewText, bool p_IsMatchCase) {
+    try {
+        if (g_IsUtf8Bytes) {
+            const std::string_view m_strBody = WithoutUtf8Mark(g_strFileBytes);
+            if (m_strBody.find('\0') == std::string_view::npos) {
+                return BuildUtf8Rewrite(m_strBody, p_strNewText);
+            }
+            // Refused for its U+0000, with the reason the text's path gives.
+            g_IsUtf8Bytes = false;
+            if (!DecodeFileBytes(g_intEncoding, g_strFileBytes, g_DecodedText)) {
+                throw TEngineError("Unknown error");
+            }
+        }
+        return BuildTextRewrite(p_strOldText, p_strNewText, p_IsMatchCase);
+    } catch (const std::bad_alloc&) {
+        ReleaseBuffers();
+        throw TEngineError(kOutOfMemoryMessage);
+    }
+}
+
+std::string TFileMatcher::BuildTextRewrite(const std::u16string& p_strOldText,
+                                           const std::u16string& p_strNewText, bool p_IsMatchCase) {
+    // Refuses files whose text cannot give back their bytes unchanged (U+0000, an odd UTF-16
+    // byte, ANSI bytes that do not survive the round trip) before anything is written.
+    EnsureSafeToRewrite(g_intEncoding, g_strFileBytes, g_DecodedText);
+    const std::size_t m_intFileSize = g_strFileBytes.size();
+    ReleaseBytesIfLarge();
+    const std::u16string_view m_strText = g_DecodedText.g_strText;
+    // The text gives back the file's bytes, so the new bytes are those with each occurrence
+    // replaced: room for them all at once, so that they never move while they grow (a move
+    // would hold them twice). Room never written costs no memory.
+    std::size_t m_intRoom = m_intFileSize + 4;
+    if (m_intFileSize > kKeptBufferSize && !p_strNewText.empty()) {
+        const std::size_t m_intNewSize =
+            EncodeFileText(g_intEncoding, WithLineBreaks(p_strNewText, LineBreakStyle(m_strText)))
+                .size();
+        m_intRoom +=
+            CountFileTextOccurrences(m_strText, p_strOldText, p_IsMatchCase) * m_intNewSize;
+    }
+    std::string m_strResult;
+    m_strResult.reserve(m_intRoom);
+    TFileTextEncoder m_Encoder(g_intEncoding, m_strResult);
+    ReplaceInFileText(
+        m_strText, p_strOldText, p_strNewText, p_IsMatchCase,
+        [&m_Encoder](std::u16string_view p_strPiece) { m_Encoder.Append(p_strPiece); });
+    m_Encoder.Finish();
+    ReleaseIfLarge(g_DecodedText.g_strText);
+    return m_strResult;
+}
+
+// The rewrite of a UTF-8 file on its bytes, with match case and a find text of printable ASCII
+// (so within one line): the replacement on bytes that stand one to one for the text's
+// characters, the replacement's breaks in the file's style, the mark of the code.
 std::string TFileMatcher::BuildUtf8Rewrite(std::string_view p_strBody,
                                            const std::u16string& p_strNewText) {
+    const std::string_view m_strStyle = LineBreakStyle(p_strBody);
     // Throws, with the text's path's reason, for a lone surrogate, which a valid file's text
     // never holds and which nothing in the file can pair.
-    const std::string m_strNewBytes = EncodeFileText(kEncodingUtf8, p_strNewText);
-    std::string m_strText = NormalizeLineBreaks(p_strBody);
-    ReleaseBytesIfLarge();
-    std::string m_strResult;
-    if (g_intEncoding == kEncodingUtf8Bom) {
-        m_strResult = "\xEF\xBB\xBF";
-    }
-    m_strResult.reserve(m_strResult.size() + m_strText.size());
-    const std::string_view m_strView(m_strText);
+    const std::string m_strNewBytes = EncodeFileText(
+        kEncodingUtf8,
+        WithLineBreaks(p_strNewText, std::u16string(m_strStyle.begin(), m_strStyle.end())));
     const std::size_t m_intOldLength = g_RawPrefilter.PatternLength();
+    std::size_t m_intRoom = p_strBody.size() + 3;
+    if (p_strBody.size() > kKeptBufferSize && m_strNewBytes.size() > m_intOldLength) {
+        std::size_t m_intCount = 0;
+        for (std::size_t m_intFound = g_RawPrefilter.Find(p_strBody, 0);
+             m_intFound != std::string_view::npos;
+             m_intFound = g_RawPrefilter.Find(p_strBody, m_intFound + m_intOldLength)) {
+            ++m_intCount;
+        }
+        m_intRoom += m_intCount * (m_strNewBytes.size() - m_intOldLength);
+    }
+    std::string m_strResult;
+    m_strResult.reserve(m_intRoom);
+    if (g_intEncoding == kEncodingUtf8Bom) {
+        m_strResult.append("\xEF\xBB\xBF");
+    }
     std::size_t m_intCopied = 0;
-    for (std::size_t m_intFound = g_RawPrefilter.Find(m_strView, 0);
+    for (std::size_t m_intFound = g_RawPrefilter.Find(p_strBody, 0);
          m_intFound != std::string_view::npos;
-         m_intFound = g_RawPrefilter.Find(m_strView, m_intCopied)) {
-        m_strResult.append(m_strView.substr(m_intCopied, m_intFound - m_intCopied));
+         m_intFound = g_RawPrefilter.Find(p_strBody, m_intCopied)) {
+        m_strResult.append(p_strBody.substr(m_intCopied, m_intFound - m_intCopied));
         m_strResult.append(m_strNewBytes);
         m_intCopied = m_intFound + m_intOldLength;
     }
-    m_strResult.append(m_strView.substr(m_intCopied));
-    std::string().swap(m_strText);
-    // The mark holds no break, so the line model of the whole is the mark and that of the rest.
-    if (HasLineBreak(p_strNewText)) {
-        m_strResult = NormalizeLineBreaks(std::string_view(m_strResult));
-    }
+    m_strResult.append(p_strBody.substr(m_intCopied));
+    ReleaseBytesIfLarge();
     return m_strResult;
 }
 
 #ifndef _WIN32
+// A large file is first searched piece by piece in a small buffer that stays in the processor's
+// cache; only a file that may match is then read whole. In find mode the pieces also settle its
+// encoding, and most files are never held whole.
+TFileMatcher::TStepVerdict TFileMatcher::ScanLargeFile(TFileReader& p_Reader,
+                                                       const TMatchRequest& p_Request,
+                                                       bool& p_IsFoundInBytes) {
+    TEncodingProbe m_Probe;
+    const bool m_IsFinding = !p_Request.g_IsKeepingText;
+    switch (ScanForFindText(p_Reader, p_Request.g_intEncoding, m_IsFinding ? &m_Probe : nullptr)) {
+    case TScanResult::Absent:
+        return TStepVerdict::NotMatched;
+    case TScanResult::Undecided:
+        return TStepVerdict::GoOn;
+    case TScanResult::Found:
+        break;
+    }
+    p_IsFoundInBytes = true;
+    if (!m_IsFinding) {
+        return TStepVerdict::GoOn;
+    }
+    p_Reader.CheckUnchanged(m_Probe.Size(), g_FileIdentity);
+    const TFoundVerdict m_Verdict =
+        DecideFoundFile(m_Probe, p_Request.g_intEncoding, p_Request.g_strFileName);
+    if (m_Verdict != TFoundVerdict::NeedsText) {
+        return m_Verdict == TFoundVerdict::Matched ? TStepVerdict::Matched
+                                                   : TStepVerdict::NotMatched;
+    }
+    if (g_intEncoding == kEncodingAnsi) {
+        return AnsiPiecesContain(p_Reader, p_Request.g_strOldText, p_Request.g_IsMatchCase)
+                   ? TStepVerdict::Matched
+                   : TStepVerdict::NotMatched;
+    }
+    return TStepVerdict::GoOn;
+}
+
+void TFileMatcher::ReadWhole(TFileReader& p_Reader) {
+    const std::size_t m_intRoom = static_cast<std::size_t>(p_Reader.Size()) + 1;
+    if (g_intFileBytesCapacity < m_intRoom) {
+        // Grown by half again at least, as a string grows: files of a tree differ in size by a
+        // little, and each new buffer costs its pages once more.
+        const std::size_t m_intCapacity =
+            std::max(m_intRoom, g_intFileBytesCapacity + g_intFileBytesCapacity / 2);
+        g_strFileBytes = std::string_view();
+        g_arrFileBytes.reset();
+        g_intFileBytesCapacity = 0;
+        g_arrFileBytes = std::make_unique_for_overwrite<char[]>(m_intCapacity);
+        g_intFileBytesCapacity = m_intCapacity;
+    }
+    g_strFileBytes = std::string_view(g_arrFileBytes.get(),
+                                      p_Reader.ReadWholeInto(g_arrFileBytes.get(), g_FileIdentity));
+}
+
 // The pieces overlap by the find text's length less one, so no occurrence is cut. The probe
 // takes the pieces that are plain ASCII as they go by; from the first other piece on it is only
 // fed once the find text has turned up, so files that do not match are never checked as UTF-8.
@@ -351,7 +394,6 @@ void TFileMatcher::ReleaseBuffers() {
     std::string().swap(g_strWindowsBytes);
 #endif
     std::u16string().swap(g_DecodedText.g_strText);
-    std::u16string().swap(g_strText);
 }
 
 } // namespace morvane

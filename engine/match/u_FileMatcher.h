@@ -21,23 +21,41 @@
 
 namespace morvane {
 
+// One file to test, and how (see TFileMatcher::Match).
+struct TMatchRequest {
+    // The file: the entry g_strEntryName of the folder open as g_intDirectoryFd or, when that is
+    // -1, g_strNativeFileName; g_strFileName is its full path as records show it.
+    int g_intDirectoryFd = -1;
+    const char* g_strEntryName = nullptr;
+    const std::string& g_strNativeFileName;
+    const std::u16string& g_strFileName;
+    // 0 to detect, 1..5 forced.
+    std::int32_t g_intEncoding = 0;
+    // Already upper-cased in the ASCII range when case is ignored.
+    const std::u16string& g_strOldText;
+    bool g_IsMatchCase = false;
+    // Replace mode: the file's text is wanted afterwards, for BuildRewrite.
+    bool g_IsKeepingText = false;
+    // As for ReadWholeFileAt (not called on Windows).
+    std::function<void(std::uint64_t p_intSize)> g_doBeforeRead;
+};
+
+// The reasons of the failure records of files for which memory ran out.
+inline constexpr const char* kOutOfMemoryUntestedMessage = "内存不足，未处理。";
+inline constexpr const char* kOutOfMemoryMessage = "内存不足，未替换。";
+
 class TFileMatcher {
 public:
     // p_Prefilter must outlive this object and be made from the find text and match-case flag
     // that Match receives.
     explicit TFileMatcher(const TRawPrefilter& p_Prefilter);
 
-    // Reads the file (the entry p_strEntryName of the folder open as p_intDirectoryFd, or, when
-    // that is -1, p_strNativeFileName) and tests it. True when its text, read in the encoding in
-    // effect (p_intEncoding, or detection for 0), contains p_strOldText (already upper-cased when
-    // case is ignored). A file that cannot be read or decoded is false: it is not processed.
-    // p_IsKeepingText: the text in the line model is wanted afterwards (replace mode).
-    // p_doBeforeRead: as for ReadWholeFileAt (not called on Windows).
-    bool Match(int p_intDirectoryFd, const char* p_strEntryName,
-               const std::string& p_strNativeFileName, const std::u16string& p_strFileName,
-               std::int32_t p_intEncoding, const std::u16string& p_strOldText, bool p_IsMatchCase,
-               bool p_IsKeepingText,
-               const std::function<void(std::uint64_t p_intSize)>& p_doBeforeRead = {});
+    // Reads the file and tests it. True when its text, read in the encoding in effect (or as
+    // detected), contains the find text in the line model. A file that cannot be read or decoded
+    // is false: it is not processed. So is memory running out, in both modes; ReadFailure then
+    // holds the std::bad_alloc, so the task reports the file (kOutOfMemoryUntestedMessage) rather
+    // than taking it for one without the find text.
+    bool Match(const TMatchRequest& p_Request);
 
     // After a true Match: the encoding in effect and what the file was when it was read.
     TEncodingCode Encoding() const { return g_intEncoding; }
@@ -46,9 +64,12 @@ public:
     // decoded); see TFileSkipError.
     const std::exception_ptr& ReadFailure() const { return g_ReadFailure; }
 
-    // After a true Match with p_IsKeepingText: the new content of the file in its encoding, with
-    // its mark. Throws TEngineError with the reason of the failure record when the file must not
-    // or cannot be rewritten faithfully.
+    // After a true Match with g_IsKeepingText: the new content of the file in its encoding, with
+    // its mark: the file's bytes with only the occurrences' stretches changed (ReplaceInFileText).
+    // Throws TEngineError with the reason of the failure record when the file must not or cannot
+    // be rewritten faithfully, or when memory runs out (kOutOfMemoryMessage). A file of n bytes
+    // costs about 3n at most: its bytes and its text (2n for ASCII), then the text and the new
+    // bytes; the bytes go as soon as the text is known to give them back.
     std::string BuildRewrite(const std::u16string& p_strOldText, const std::u16string& p_strNewText,
                              bool p_IsMatchCase);
 
@@ -59,7 +80,18 @@ public:
     static constexpr std::size_t kScanPieceSize = std::size_t{256} << 10;
 
 private:
+    enum class TStepVerdict { Matched, NotMatched, GoOn };
+    // Reads the file into g_strFileBytes, unless its pieces settle it on the way (then not
+    // GoOn). p_IsFoundInBytes: the pieces showed the find text's bytes.
+    TStepVerdict ReadFileBytes(const TMatchRequest& p_Request, bool& p_IsFoundInBytes);
+    // The match test on the bytes read: the raw-byte decision, the encoding, decoding.
+    bool TestFileBytes(const TMatchRequest& p_Request, bool p_IsFoundInBytes);
+    std::string BuildTextRewrite(const std::u16string& p_strOldText,
+                                 const std::u16string& p_strNewText, bool p_IsMatchCase);
 #ifndef _WIN32
+    TStepVerdict ScanLargeFile(TFileReader& p_Reader, const TMatchRequest& p_Request,
+                               bool& p_IsFoundInBytes);
+    void ReadWhole(TFileReader& p_Reader);
     enum class TScanResult { Absent, Found, Undecided };
     // Whether the file's bytes hold the find text, read in pieces; Undecided when the raw-byte
     // decision does not apply to it. With p_Probe, a found file is read to its end through it.
@@ -87,6 +119,7 @@ private:
     TEncodingCode g_intEncoding = 0;
     // The last match was decided on the bytes of a UTF-8 file, which were not decoded.
     bool g_IsUtf8Bytes = false;
+    // Memory ran out while the last file was tested in replace mode.
     // The file's bytes: g_strFileBytes views g_arrFileBytes, which is not cleared before each
     // read (std::string would fill a large file's room with zeros every time).
     std::unique_ptr<char[]> g_arrFileBytes;
@@ -98,7 +131,6 @@ private:
     TFileIdentity g_FileIdentity;
     std::exception_ptr g_ReadFailure;
     TDecodedText g_DecodedText;
-    std::u16string g_strText;
     std::string g_strScanBuffer;
 };
 

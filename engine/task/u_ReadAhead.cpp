@@ -17,7 +17,7 @@ namespace {
 // wait; a wake-up per file costs more than reading a small file.
 constexpr std::size_t kWakeBatch = 16;
 constexpr std::uint64_t kFindCostFactor = 3;
-constexpr std::uint64_t kReplaceCostFactor = 6;
+constexpr std::uint64_t kReplaceCostFactor = 4;
 
 } // namespace
 
@@ -156,11 +156,18 @@ void TReadAhead::RunJob(TFileMatcher& p_Matcher, TReadJob& p_Job) {
 #else
         const int m_intDirectoryFd = p_Job.g_Folder ? p_Job.g_Folder->DirectoryFd() : -1;
 #endif
-        p_Job.g_IsMatched =
-            p_Matcher.Match(m_intDirectoryFd, p_Job.g_strEntryName.c_str(),
-                            p_Job.g_strNativeFileName, p_Job.g_strFileName, g_Task.g_intEncoding,
-                            *g_Task.g_strOldText, g_Task.g_IsMatchCase, g_Task.g_IsReplacing,
-                            [this, &p_Job](std::uint64_t p_intSize) { Reserve(p_Job, p_intSize); });
+        p_Job.g_IsMatched = p_Matcher.Match(
+            TMatchRequest{.g_intDirectoryFd = m_intDirectoryFd,
+                          .g_strEntryName = p_Job.g_strEntryName.c_str(),
+                          .g_strNativeFileName = p_Job.g_strNativeFileName,
+                          .g_strFileName = p_Job.g_strFileName,
+                          .g_intEncoding = g_Task.g_intEncoding,
+                          .g_strOldText = *g_Task.g_strOldText,
+                          .g_IsMatchCase = g_Task.g_IsMatchCase,
+                          .g_IsKeepingText = g_Task.g_IsReplacing,
+                          .g_doBeforeRead = [this, &p_Job](std::uint64_t p_intSize) {
+                              Reserve(p_Job, p_intSize);
+                          }});
         if (!p_Job.g_IsMatched) {
             p_Job.g_strSkipReason = SkipReason(p_Matcher.ReadFailure());
             return;
@@ -193,7 +200,7 @@ std::string TReadAhead::SkipReason(const std::exception_ptr& p_Failure) {
     } catch (const TFileSkipError& m_Error) {
         return m_Error.what();
     } catch (const std::bad_alloc&) {
-        return SystemErrorText(ENOMEM);
+        return kOutOfMemoryUntestedMessage;
     } catch (...) {
         // Not followed (a link or a non-regular file in a file's place), or dropped after a
         // stop: nothing to report.

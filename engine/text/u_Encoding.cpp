@@ -4,6 +4,7 @@
 #include "text/u_EncodingProbe.h"
 #include "text/u_TextConvert.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -75,6 +76,44 @@ void AppendUtf16(std::u16string_view p_strText, bool p_IsBigEndian, std::string&
 
 std::string CodePageText(int p_intCodePage) {
     return std::to_string(p_intCodePage);
+}
+
+// Texts are encoded this many units at a time: small enough to stay in the processor's cache,
+// large enough that the calls cost nothing.
+constexpr std::size_t kEncodePieceUnits = std::size_t{1} << 15;
+
+bool IsLeadSurrogate(char16_t p_intUnit) {
+    return p_intUnit >= 0xD800 && p_intUnit <= 0xDBFF;
+}
+
+[[noreturn]] void ThrowUnrepresentable(int p_intCodePage) {
+    throw TEngineError("替换后的文本含有ANSI代码页" + CodePageText(p_intCodePage) +
+                       "无法表示的字符，未替换。");
+}
+
+[[noreturn]] void ThrowLoneSurrogate() {
+    throw TEngineError("替换后的文本含有不成对的UTF-16代理码元，无法以UTF-8写入，未替换。");
+}
+
+// Whether the text encodes back to exactly the bytes, compared piece by piece so that a large
+// file is not held a second time (the code pages encode each character on its own).
+bool IsAnsiTextOfBytes(std::u16string_view p_strText, std::string_view p_strBytes) {
+    const int m_intCodePage = GetAnsiCodePage();
+    std::string m_strPiece;
+    std::size_t m_intOffset = 0;
+    while (!p_strText.empty()) {
+        std::size_t m_intTaken = std::min(p_strText.size(), kEncodePieceUnits);
+        if (m_intTaken < p_strText.size() && IsLeadSurrogate(p_strText[m_intTaken - 1])) {
+            --m_intTaken;
+        }
+        if (!AnsiEncodeStrict(p_strText.substr(0, m_intTaken), m_intCodePage, m_strPiece) ||
+            p_strBytes.substr(m_intOffset, m_strPiece.size()) != m_strPiece) {
+            return false;
+        }
+        m_intOffset += m_strPiece.size();
+        p_strText.remove_prefix(m_intTaken);
+    }
+    return m_intOffset == p_strBytes.size();
 }
 
 } // namespace
@@ -170,14 +209,9 @@ void EnsureSafeToRewrite(TEncodingCode p_intEncoding, std::string_view p_strFile
     if (p_Decoded.g_IsOddByteDropped) {
         throw TEngineError("UTF-16文件的字节数为奇数，最后一个字节不成字符，未替换。");
     }
-    if (p_intEncoding == kEncodingAnsi) {
-        const int m_intCodePage = GetAnsiCodePage();
-        std::string m_strBytes;
-        if (!AnsiEncodeStrict(p_Decoded.g_strText, m_intCodePage, m_strBytes) ||
-            m_strBytes != p_strFileBytes) {
-            throw TEngineError("文件含有ANSI代码页" + CodePageText(m_intCodePage) +
-                               "中无效或无法原样写回的字节，未替换。");
-        }
+    if (p_intEncoding == kEncodingAnsi && !IsAnsiTextOfBytes(p_Decoded.g_strText, p_strFileBytes)) {
+        throw TEngineError("文件含有ANSI代码页" + CodePageText(GetAnsiCodePage()) +
+                           "中无效或无法原样写回的字节，未替换。");
     }
 }
 
@@ -187,15 +221,14 @@ std::string EncodeFileText(TEncodingCode p_intEncoding, std::u16string_view p_st
     case kEncodingAnsi: {
         const int m_intCodePage = GetAnsiCodePage();
         if (!AnsiEncodeStrict(p_strText, m_intCodePage, m_strBytes)) {
-            throw TEngineError("替换后的文本含有ANSI代码页" + CodePageText(m_intCodePage) +
-                               "无法表示的字符，未替换。");
+            ThrowUnrepresentable(m_intCodePage);
         }
         return m_strBytes;
     }
     case kEncodingUtf8:
     case kEncodingUtf8Bom:
         if (HasLoneSurrogate(p_strText)) {
-            throw TEngineError("替换后的文本含有不成对的UTF-16代理码元，无法以UTF-8写入，未替换。");
+            ThrowLoneSurrogate();
         }
         if (p_intEncoding == kEncodingUtf8Bom) {
             m_strBytes = kUtf8Mark;
@@ -212,6 +245,70 @@ std::string EncodeFileText(TEncodingCode p_intEncoding, std::u16string_view p_st
         return m_strBytes;
     default:
         throw TEngineError("不能以编码代号" + std::to_string(p_intEncoding) + "写入文件，未替换。");
+    }
+}
+
+TFileTextEncoder::TFileTextEncoder(TEncodingCode p_intEncoding, std::string& p_strBytes)
+    : g_intEncoding(p_intEncoding), g_strBytes(p_strBytes) {
+    // The mark, and the refusal of a code that cannot be written, as EncodeFileText gives them.
+    g_strBytes += EncodeFileText(p_intEncoding, std::u16string_view());
+}
+
+void TFileTextEncoder::Append(std::u16string_view p_strText) {
+    while (!p_strText.empty()) {
+        if (g_strPending.empty() && p_strText.size() > kEncodePieceUnits) {
+            // A long stretch is encoded where it lies, never cutting a surrogate pair.
+            std::size_t m_intTaken = kEncodePieceUnits;
+            if (IsLeadSurrogate(p_strText[m_intTaken - 1])) {
+                --m_intTaken;
+            }
+            EncodePiece(p_strText.substr(0, m_intTaken));
+            p_strText.remove_prefix(m_intTaken);
+            continue;
+        }
+        const std::size_t m_intTaken =
+            std::min(p_strText.size(), kEncodePieceUnits - g_strPending.size());
+        g_strPending.append(p_strText.substr(0, m_intTaken));
+        p_strText.remove_prefix(m_intTaken);
+        if (g_strPending.size() >= kEncodePieceUnits) {
+            FlushPending(false);
+        }
+    }
+}
+
+void TFileTextEncoder::Finish() {
+    FlushPending(true);
+}
+
+void TFileTextEncoder::FlushPending(bool p_IsLast) {
+    std::size_t m_intTaken = g_strPending.size();
+    if (!p_IsLast && m_intTaken > 0 && IsLeadSurrogate(g_strPending[m_intTaken - 1])) {
+        --m_intTaken;
+    }
+    EncodePiece(std::u16string_view(g_strPending).substr(0, m_intTaken));
+    g_strPending.erase(0, m_intTaken);
+}
+
+void TFileTextEncoder::EncodePiece(std::u16string_view p_strText) {
+    switch (g_intEncoding) {
+    case kEncodingAnsi: {
+        const int m_intCodePage = GetAnsiCodePage();
+        if (!AnsiEncodeStrict(p_strText, m_intCodePage, g_strPieceBytes)) {
+            ThrowUnrepresentable(m_intCodePage);
+        }
+        g_strBytes += g_strPieceBytes;
+        return;
+    }
+    case kEncodingUtf8:
+    case kEncodingUtf8Bom:
+        if (HasLoneSurrogate(p_strText)) {
+            ThrowLoneSurrogate();
+        }
+        g_strBytes += Utf16ToUtf8(p_strText);
+        return;
+    default:
+        AppendUtf16(p_strText, g_intEncoding == kEncodingUtf16BE, g_strBytes);
+        return;
     }
 }
 

@@ -65,4 +65,25 @@ void EnsureSafeToRewrite(TEncodingCode p_intEncoding, std::string_view p_strFile
 // the ANSI code page lacks, or a lone surrogate in UTF-8; and for codes other than 1..5.
 std::string EncodeFileText(TEncodingCode p_intEncoding, std::u16string_view p_strText);
 
+// EncodeFileText for a text that arrives in pieces, appended to a string as it comes, so that a
+// large file's new text is never held whole as text beside its bytes. The bytes are those
+// EncodeFileText gives for the pieces joined, and it throws the same errors (Append or Finish).
+class TFileTextEncoder {
+public:
+    // Appends the mark of p_intEncoding to p_strBytes, which must outlive this object.
+    TFileTextEncoder(TEncodingCode p_intEncoding, std::string& p_strBytes);
+    void Append(std::u16string_view p_strText);
+    // After the last piece.
+    void Finish();
+
+private:
+    void EncodePiece(std::u16string_view p_strText);
+    void FlushPending(bool p_IsLast);
+
+    TEncodingCode g_intEncoding;
+    std::string& g_strBytes;
+    std::u16string g_strPending; // a lead surrogate waits here for its trail
+    std::string g_strPieceBytes;
+};
+
 } // namespace morvane

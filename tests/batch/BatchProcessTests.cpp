@@ -204,7 +204,7 @@ TEST_F(BatchProcess, ReplaceTaskWithAFailedFileExitsOne) {
     ASSERT_NE(m_Failed, m_arrLines.end());
     EXPECT_NE(m_Failed->find("|失败|UTF8无Bom|" + m_strTree + "locked.txt|"), std::string::npos);
     EXPECT_FALSE(m_Failed->ends_with("|")) << "a failed record carries its reason";
-    EXPECT_EQ(g_Files.Read("good.txt"), "new text\r\n");
+    EXPECT_EQ(g_Files.Read("good.txt"), "new text\n");
     EXPECT_EQ(g_Files.Read("locked.txt"), "old text\n");
     EXPECT_EQ(g_Files.Read("other.txt"), "nothing here\n");
 }
@@ -227,7 +227,7 @@ TEST_F(BatchProcess, ReplaceTaskWithoutFailuresExitsZero) {
     EXPECT_EQ(m_arrLines, ReadAllPageLines(ExpectTaskFolder(m_Result)));
     EXPECT_EQ(m_arrLines,
               std::vector<std::string>{"1|成功|UTF8无Bom|" + g_Files.TreeDir() + "/one.txt|"});
-    EXPECT_EQ(g_Files.Read("one.txt"), "omega\r\n");
+    EXPECT_EQ(g_Files.Read("one.txt"), "omega\n");
     EXPECT_EQ(g_Files.Read("sub/two.txt"), "gamma alpha\n");
 }
 

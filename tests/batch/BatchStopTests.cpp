@@ -45,7 +45,7 @@ TEST(BatchStop, CtrlCFinishesTheCurrentFileWritesThePageAndExits130) {
         {{"--find", "needle"}, "[查找文件]操作已被用户停止，任务取消。", kContent, 1},
         {{"--mode", "replace", "--find", "needle", "--replace", "pin", "--yes"},
          "[替换文件]操作已被用户停止，任务取消。",
-         "a pin in a haystack\r\n",
+         "a pin in a haystack\n",
          17},
     };
     for (const TStopCase& m_Case : m_arrCases) {

@@ -24,6 +24,18 @@
 namespace morvane {
 namespace {
 
+bool MatchFile(TFileMatcher& p_Matcher, const std::string& p_strNativeFileName,
+               const std::u16string& p_strFileName, std::int32_t p_intEncoding,
+               const std::u16string& p_strOldText, bool p_IsMatchCase, bool p_IsKeepingText) {
+    return p_Matcher.Match(TMatchRequest{.g_strNativeFileName = p_strNativeFileName,
+                                         .g_strFileName = p_strFileName,
+                                         .g_intEncoding = p_intEncoding,
+                                         .g_strOldText = p_strOldText,
+                                         .g_IsMatchCase = p_IsMatchCase,
+                                         .g_IsKeepingText = p_IsKeepingText,
+                                         .g_doBeforeRead = {}});
+}
+
 TEST(IsWellFormedUtf8, AgreesWithTheStrictDecoder) {
     std::mt19937 m_Random(3629);
     const std::vector<std::string> m_arrPieces = {
@@ -128,10 +140,11 @@ TEST(FileMatcher, AgreesWithTheFullPathOnRealFiles) {
                     m_intMatched += m_IsExpected ? 1 : 0;
                     for (const bool m_IsKeepingText : {false, true}) {
                         TFileMatcher m_Matcher(m_Prefilter);
-                        ASSERT_EQ(m_Matcher.Match(-1, nullptr, m_Path.string(),
-                                                  m_Tree.Root().u16string() + u"/" + m_strName,
-                                                  m_intEncoding, m_strOldText, m_IsMatchCase,
-                                                  m_IsKeepingText),
+                        const std::string m_strNative = m_Path.string();
+                        const std::u16string m_strFileName =
+                            m_Tree.Root().u16string() + u"/" + m_strName;
+                        ASSERT_EQ(MatchFile(m_Matcher, m_strNative, m_strFileName, m_intEncoding,
+                                            m_strOldText, m_IsMatchCase, m_IsKeepingText),
                                   m_IsExpected)
                             << "code page " << m_intCodePage << ", encoding " << m_intEncoding
                             << ", round " << m_intRound << ", keeping " << m_IsKeepingText;
@@ -223,9 +236,8 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
                     m_intMatched += m_IsExpected ? 1 : 0;
                     for (const bool m_IsKeepingText : {false, true}) {
                         TFileMatcher m_Matcher(m_Prefilter);
-                        ASSERT_EQ(m_Matcher.Match(-1, nullptr, m_Path.string(), u"big.txt",
-                                                  m_intEncoding, m_strOldText, m_IsMatchCase,
-                                                  m_IsKeepingText),
+                        ASSERT_EQ(MatchFile(m_Matcher, m_Path.string(), u"big.txt", m_intEncoding,
+                                            m_strOldText, m_IsMatchCase, m_IsKeepingText),
                                   m_IsExpected)
                             << "encoding " << m_intEncoding << ", match case " << m_IsMatchCase
                             << ", keeping " << m_IsKeepingText;
@@ -242,7 +254,7 @@ TEST(FileMatcher, SearchesLargeFilesPieceByPieceWithoutMissingAnything) {
 }
 
 // What a rewrite writes, or the reason it refuses, against the steps on the text: decode, the
-// checks, the line model, the replacement, the line model again, the encoding with its mark.
+// checks, the replacement in the file's own text, the encoding with its mark.
 TEST(FileMatcher, RewritesAsTheStepsOnTheTextDo) {
     test::TTempTree m_Tree;
     std::mt19937 m_Random(1252936);
@@ -302,17 +314,16 @@ TEST(FileMatcher, RewritesAsTheStepsOnTheTextDo) {
                     TDecodedText m_Decoded;
                     ASSERT_TRUE(DecodeFileBytes(m_intCode, m_strBytes, m_Decoded));
                     EnsureSafeToRewrite(m_intCode, m_strBytes, m_Decoded);
-                    const std::u16string m_strText = NormalizeLineBreaks(m_Decoded.g_strText);
                     m_strExpected = EncodeFileText(
-                        m_intCode, NormalizeLineBreaks(ReplaceAllOccurrences(
-                                       m_strText, m_strOldText, m_strNewText, m_IsMatchCase)));
+                        m_intCode, ReplaceInFileText(m_Decoded.g_strText, m_strOldText,
+                                                     m_strNewText, m_IsMatchCase));
                 } catch (const TEngineError& m_Error) {
                     m_strExpectedError = m_Error.what();
                 }
                 const TRawPrefilter m_Prefilter(m_strOldText, m_IsMatchCase);
                 TFileMatcher m_Matcher(m_Prefilter);
-                ASSERT_TRUE(m_Matcher.Match(-1, nullptr, m_Path.string(), u"f.txt", m_intEncoding,
-                                            m_strOldText, m_IsMatchCase, true));
+                ASSERT_TRUE(MatchFile(m_Matcher, m_Path.string(), u"f.txt", m_intEncoding,
+                                      m_strOldText, m_IsMatchCase, true));
                 ASSERT_EQ(m_Matcher.Encoding(), m_intCode);
                 std::string m_strWritten;
                 std::string m_strError;

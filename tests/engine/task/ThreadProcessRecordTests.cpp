@@ -86,7 +86,7 @@ TEST_F(ThreadProcessRecords, ReplaceModeRewritesMatchesInTheLineModel) {
     EXPECT_EQ(m_Thread.g_intMatchingFileCount, 1);
     EXPECT_EQ(m_Thread.g_intReplaceSuccessFileCount, 1);
     EXPECT_EQ(m_Thread.g_intReplaceFailureFileCount, 0);
-    EXPECT_EQ(g_Tree.ReadFile("tree/hit.txt"), "one pin\r\ntwo pin\r\nthree\r\n");
+    EXPECT_EQ(g_Tree.ReadFile("tree/hit.txt"), "one pin\ntwo pin\rthree");
     EXPECT_EQ(g_Tree.ReadFile("tree/miss.txt"), "nothing\n");
     EXPECT_EQ(PageLines(),
               std::vector<std::string>{"1|成功|UTF8无Bom|" + TreeFile("hit.txt") + "|"});
@@ -95,7 +95,7 @@ TEST_F(ThreadProcessRecords, ReplaceModeRewritesMatchesInTheLineModel) {
     EXPECT_EQ(m_Harness.g_lvwFileList.g_arrRows[0].g_arrSubItems[4], u"");
 }
 
-// Even a replacement that leaves the text as it was rewrites the file (line breaks become CR LF).
+// Even a replacement that leaves the text as it was rewrites the file (with its own line breaks).
 TEST_F(ThreadProcessRecords, MatchedFileIsAlwaysRewritten) {
     g_Tree.WriteFile("tree/same.txt", "NEEDLE\n");
     TTaskParameters m_Parameters = Parameters(kModeReplace);
@@ -103,7 +103,7 @@ TEST_F(ThreadProcessRecords, MatchedFileIsAlwaysRewritten) {
     TTaskHarness m_Harness(m_Parameters);
     m_Harness.Run();
     EXPECT_EQ(m_Harness.Thread().g_intReplaceSuccessFileCount, 1);
-    EXPECT_EQ(g_Tree.ReadFile("tree/same.txt"), "NEEDLE\r\n");
+    EXPECT_EQ(g_Tree.ReadFile("tree/same.txt"), "NEEDLE\n");
 }
 
 // A rewrite renames a new file onto the old name while the folder is being walked; the file must
@@ -117,7 +117,7 @@ TEST_F(ThreadProcessRecords, EachFileIsReplacedOnceWhenTheReplacementHoldsTheFin
     EXPECT_EQ(m_Harness.Thread().g_intSearchFileCount, 50);
     EXPECT_EQ(m_Harness.Thread().g_intReplaceSuccessFileCount, 50);
     for (const auto& m_strFile : WalkOrder(TreeRoot())) {
-        EXPECT_EQ(TTempTree::ReadBytes(m_strFile), "needle needle\r\n") << m_strFile;
+        EXPECT_EQ(TTempTree::ReadBytes(m_strFile), "needle needle") << m_strFile;
     }
 }
 
@@ -160,7 +160,7 @@ TEST_F(ThreadProcessRecords, IgnoringCaseFoldsOnlyAsciiLettersInTheMatchTest) {
     m_Parameters.g_strNewText = u"X";
     TTaskHarness m_Harness(m_Parameters);
     m_Harness.Run();
-    EXPECT_EQ(g_Tree.ReadFile("tree/both.txt"), "X X\r\n");
+    EXPECT_EQ(g_Tree.ReadFile("tree/both.txt"), "X X\n");
 }
 
 // Rewrites that would fail or damage the file are "失败" records; the file stays byte for byte.
@@ -269,13 +269,13 @@ TEST_F(ThreadProcessRecords, ForcedEncodingsReadAndWriteInThatEncoding) {
         const char* g_strEncodingName;
     };
     const TCase m_arrCases[] = {
-        {"ansi-over-utf8-mark", 1, "\xEF\xBB\xBFneedle\n", "\xEF\xBB\xBFpin\r\n", "ANSI"},
-        {"utf8-drops-mark", 2, "\xEF\xBB\xBFneedle\n", "pin\r\n", "UTF8无Bom"},
-        {"utf8-mark-added", 3, "needle\n", "\xEF\xBB\xBFpin\r\n", "UTF8有Bom"},
+        {"ansi-over-utf8-mark", 1, "\xEF\xBB\xBFneedle\n", "\xEF\xBB\xBFpin\n", "ANSI"},
+        {"utf8-drops-mark", 2, "\xEF\xBB\xBFneedle\n", "pin\n", "UTF8无Bom"},
+        {"utf8-mark-added", 3, "needle\n", "\xEF\xBB\xBFpin\n", "UTF8有Bom"},
         {"be-over-le-mark", 4, std::string("\xFF\xFE\0n\0e\0e\0d\0l\0e", 14),
-         std::string("\xFE\xFF\xFF\xFE\0p\0i\0n\0\r\0\n", 14), "UTF16BE"},
+         std::string("\xFE\xFF\xFF\xFE\0p\0i\0n", 10), "UTF16BE"},
         {"detected-le", 0, std::string("\xFF\xFEn\0e\0e\0d\0l\0e\0", 14),
-         std::string("\xFF\xFEp\0i\0n\0\r\0\n\0", 12), "UTF16LE"},
+         std::string("\xFF\xFEp\0i\0n\0", 8), "UTF16LE"},
     };
     for (const auto& m_Case : m_arrCases) {
         SCOPED_TRACE(m_Case.g_strName);

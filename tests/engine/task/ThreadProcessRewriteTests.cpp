@@ -173,7 +173,7 @@ protected:
             if (m_strStatus == "成功") {
                 EXPECT_TRUE(m_strReason.empty());
                 EXPECT_EQ(m_strLine.size(), m_strHead.size());
-                EXPECT_EQ(m_strBytes, "one pin\r\n") << m_strFile;
+                EXPECT_EQ(m_strBytes, "one pin\n") << m_strFile;
                 ++m_intSucceeded;
             } else {
                 EXPECT_TRUE(IsUnchanged(m_strBytes)) << m_strFile;
@@ -256,7 +256,7 @@ TEST_F(ThreadProcessRewrite, AnErrorStillFinishesTheRewritesBegun) {
     const std::vector<std::string> m_arrWanted = WantedInWalkOrder();
     int m_intRewritten = 0;
     for (std::size_t m_intFile = 0; m_intFile < m_arrWanted.size(); ++m_intFile) {
-        if (TTempTree::ReadBytes(m_arrWanted[m_intFile]) == "one pin\r\n") {
+        if (TTempTree::ReadBytes(m_arrWanted[m_intFile]) == "one pin\n") {
             ++m_intRewritten;
             EXPECT_LT(m_intFile, static_cast<std::size_t>(m_intRecords));
         }

@@ -236,8 +236,8 @@ TEST_F(ThreadProcessWalk, ReachesFilesWhoseNamesAreNotUtf8) {
     TTaskHarness m_Harness(m_Parameters);
     m_Harness.Run();
     EXPECT_EQ(m_Harness.Thread().g_intReplaceSuccessFileCount, 2);
-    EXPECT_EQ(g_Tree.ReadFile("tree/caf\xE9.txt"), "pin\r\n");
-    EXPECT_EQ(g_Tree.ReadFile("tree/d\xFF/x.txt"), "pin\r\n");
+    EXPECT_EQ(g_Tree.ReadFile("tree/caf\xE9.txt"), "pin");
+    EXPECT_EQ(g_Tree.ReadFile("tree/d\xFF/x.txt"), "pin");
     std::vector<std::u16string> m_arrNames;
     for (const auto& m_Row : m_Harness.g_lvwFileList.g_arrRows) {
         m_arrNames.push_back(m_Row.g_arrSubItems[3]);
@@ -321,7 +321,7 @@ TEST_F(ThreadProcessWalk, StopInTheMiddleFinishesTheFilesBegunAndWritesTheLastPa
         EXPECT_TRUE(m_trdProcess->g_IsStoped);
         for (std::size_t m_intFile = 0; m_intFile < m_arrOrder.size(); ++m_intFile) {
             EXPECT_EQ(TTempTree::ReadBytes(m_arrOrder[m_intFile]),
-                      static_cast<int>(m_intFile) < m_intDone ? "pin\r\n" : "needle\n")
+                      static_cast<int>(m_intFile) < m_intDone ? "pin\n" : "needle\n")
                 << m_arrOrder[m_intFile];
         }
         const auto m_arrLines = ReadPageLines(g_Tree.Path("logs/000001.txt"));

@@ -454,5 +454,61 @@ TEST(EncodeFileText, RefusesCharactersItCannotWriteFaithfully) {
     }
 }
 
+// Encoded in pieces, a text gives EncodeFileText's bytes of the whole, or its error: pieces
+// that cut surrogate pairs, long stretches, characters the code page lacks, lone surrogates.
+TEST(FileTextEncoder, PiecesGiveTheBytesOfTheWhole) {
+    const TAnsiCodePageScope m_Scope(936);
+    const std::u16string m_arrPool[] = {u"a",
+                                        u"\u4e2d",
+                                        u"\U0001F600",
+                                        u"\r\n",
+                                        u"\u00e9",
+                                        std::u16string(1, char16_t(0xD800)),
+                                        std::u16string(40000, u'z')};
+    std::mt19937 m_Random(65001);
+    for (int m_intRound = 0; m_intRound < 400; ++m_intRound) {
+        std::vector<std::u16string> m_arrPieces;
+        std::u16string m_strWhole;
+        for (std::size_t m_intPiece = m_Random() % 6; m_intPiece > 0; --m_intPiece) {
+            std::u16string m_strPiece;
+            for (std::size_t m_intPart = 1 + m_Random() % 3; m_intPart > 0; --m_intPart) {
+                // The large part rarely, the lone surrogate more rarely still.
+                const std::size_t m_intPick = m_Random() % 40;
+                m_strPiece += m_arrPool[m_intPick < 35 ? m_intPick % 5 : (m_intPick < 39 ? 6 : 5)];
+            }
+            // Cut anywhere, also inside a pair.
+            const std::size_t m_intCut = m_Random() % (m_strPiece.size() + 1);
+            m_arrPieces.push_back(m_strPiece.substr(0, m_intCut));
+            m_arrPieces.push_back(m_strPiece.substr(m_intCut));
+            m_strWhole += m_strPiece;
+        }
+        for (const TEncodingCode m_intEncoding :
+             {kEncodingAnsi, kEncodingUtf8, kEncodingUtf8Bom, kEncodingUtf16BE, kEncodingUtf16LE}) {
+            std::string m_strExpected;
+            std::string m_strExpectedError;
+            try {
+                m_strExpected = EncodeFileText(m_intEncoding, m_strWhole);
+            } catch (const TEngineError& m_Error) {
+                m_strExpectedError = m_Error.what();
+            }
+            std::string m_strBytes;
+            std::string m_strError;
+            try {
+                TFileTextEncoder m_Encoder(m_intEncoding, m_strBytes);
+                for (const std::u16string& m_strPiece : m_arrPieces) {
+                    m_Encoder.Append(m_strPiece);
+                }
+                m_Encoder.Finish();
+            } catch (const TEngineError& m_Error) {
+                m_strError = m_Error.what();
+            }
+            ASSERT_EQ(m_strError, m_strExpectedError) << m_intRound << " " << int(m_intEncoding);
+            if (m_strError.empty()) {
+                ASSERT_EQ(m_strBytes, m_strExpected) << m_intRound << " " << int(m_intEncoding);
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace morvane

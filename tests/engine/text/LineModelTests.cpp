@@ -1,6 +1,7 @@
 // The line model: where lines end, and the text written back with CR LF after every line.
 
 #include "text/u_LineModel.h"
+#include "text/u_TextConvert.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,49 @@ TEST(LineModel, NormalizingEqualsJoiningTheSplitLinesAndIsIdempotent) {
         const std::u16string m_strNormalized = NormalizeLineBreaks(m_strText);
         ASSERT_EQ(m_strNormalized, m_strJoined);
         ASSERT_EQ(NormalizeLineBreaks(m_strNormalized), m_strNormalized);
+    }
+}
+
+// The style a replacement's breaks are written in, and their rewriting.
+TEST(LineModel, WritesNewBreaksInTheFilesStyle) {
+    struct TStyleCase {
+        std::u16string_view g_strText;
+        std::u16string_view g_strStyle;
+    };
+    const TStyleCase m_arrCases[] = {
+        {u"", u"\r\n"},     {u"abc", u"\r\n"}, {u"a\nb\r\n", u"\n"}, {u"a\r\nb\n", u"\r\n"},
+        {u"a\rb\n", u"\r"}, {u"\r", u"\r"},    {u"\n\r", u"\n"},     {u"x\r\r\n", u"\r"},
+    };
+    for (const TStyleCase& m_Case : m_arrCases) {
+        EXPECT_EQ(LineBreakStyle(m_Case.g_strText), m_Case.g_strStyle);
+        EXPECT_EQ(LineBreakStyle(Utf16ToUtf8(m_Case.g_strText)), Utf16ToUtf8(m_Case.g_strStyle));
+    }
+    EXPECT_EQ(WithLineBreaks(u"a\r\nb\nc\rd\n\re", u"\n"), u"a\nb\nc\nd\n\ne");
+    EXPECT_EQ(WithLineBreaks(u"\r\r\n\n", u"\r\n"), u"\r\n\r\n\r\n");
+    EXPECT_EQ(WithLineBreaks(u"no break", u"\r"), u"no break");
+}
+
+// The model's text made in pieces of any size is the model's text made whole.
+TEST(LineModel, PiecesJoinToTheWholeModel) {
+    const char16_t m_arrPool[] = {u'a', u'\r', u'\n', u'\u4E2D'};
+    std::mt19937 m_Random(11);
+    for (int m_intRound = 0; m_intRound < 20000; ++m_intRound) {
+        std::u16string m_strText;
+        const std::size_t m_intLength = m_Random() % 14;
+        for (std::size_t m_intIndex = 0; m_intIndex < m_intLength; ++m_intIndex) {
+            m_strText += m_arrPool[m_Random() % 4];
+        }
+        TLineModelPieces m_Pieces(m_strText);
+        std::u16string m_strJoined;
+        for (;;) {
+            const std::size_t m_intBefore = m_strJoined.size();
+            const std::size_t m_intUnits = 1 + m_Random() % 4;
+            if (!m_Pieces.AppendNext(m_strJoined, m_intUnits)) {
+                break;
+            }
+            ASSERT_LE(m_strJoined.size() - m_intBefore, m_intUnits + 1);
+        }
+        ASSERT_EQ(m_strJoined, NormalizeLineBreaks(m_strText)) << m_intRound;
     }
 }
 

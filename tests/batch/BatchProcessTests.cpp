@@ -362,7 +362,7 @@ TEST_F(BatchProcess, NullAndJsonGiveEachRecordsPathAsTheFileSystemNamesIt) {
                   "path_bytes=" + TBatchRecordFormat::Base64(m_strTree + "bad\xFF\xFE.txt"),
               }));
     for (const std::string& m_strName : m_arrNames) {
-        EXPECT_EQ(g_Files.Read(m_strName), "pin\r\n") << m_strName;
+        EXPECT_EQ(g_Files.Read(m_strName), "pin") << m_strName;
     }
 }
 

@@ -108,7 +108,7 @@ TEST(BatchStop, CtrlCFinishesTheCurrentFileWritesThePageAndExits130) {
     }
 }
 
-const std::string kReplaced = "a pin in a haystack\r\n";
+const std::string kReplaced = "a pin in a haystack\n";
 constexpr const char* kStoppingLine = "任务正在停止，请稍候...";
 
 // A replace task over kFileCount files whose first write into a temporary file waits at a FIFO:

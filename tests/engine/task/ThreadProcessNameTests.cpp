@@ -129,7 +129,7 @@ TEST_F(ThreadProcessNames, ReplaceModeRewritesEveryOddNameAndEscapesItsReason) {
     m_Harness.Run();
 
     for (const auto& [m_strName, m_strEscaped] : kOddNames) {
-        EXPECT_EQ(g_Tree.ReadFile("tree/" + m_strName), "a pin\r\n") << m_strEscaped;
+        EXPECT_EQ(g_Tree.ReadFile("tree/" + m_strName), "a pin\n") << m_strEscaped;
     }
     EXPECT_EQ(g_Tree.ReadFile("tree/" + m_strLocked), "a Needle\n");
     const std::vector<std::string> m_arrLines = ReadPageLines(g_Tree.Path("logs/000001.txt"));

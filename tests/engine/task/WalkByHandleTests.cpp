@@ -170,7 +170,7 @@ TEST_F(WalkByHandle, PathsLongerThanTheSystemLimitWork) {
     const int m_intRead = openat(m_intBottom, "deep.txt", O_RDONLY);
     m_strBytes.resize(static_cast<std::size_t>(read(m_intRead, m_strBytes.data(), 16)));
     close(m_intRead);
-    EXPECT_EQ(m_strBytes, "pin\r\n");
+    EXPECT_EQ(m_strBytes, "pin");
 
     unlinkat(m_intBottom, "deep.txt", 0);
     for (std::size_t m_intLevel = m_arrFolders.size() - 1; m_intLevel > 0; --m_intLevel) {

@@ -198,22 +198,22 @@ bool ReadLogPageFile(const std::u16string& p_strFileName, std::vector<std::u16st
 
 #else
 
-void WriteLogPageFile(const std::u16string& p_strFileName,
-                      const std::vector<std::u16string>& p_arrLines, bool p_IsDurable) {
-    const std::string m_strContent = PageContent(p_arrLines);
-    const std::string m_strTarget = Utf16ToUtf8(p_strFileName);
-    std::string m_strTemporary;
+namespace {
+
+// Creates the page's temporary file beside it, registered in TTemporaryFiles (which an immediate
+// exit empties) under p_intSlot; a name taken by another writer is passed over.
+int CreatePageTemporary(const std::u16string& p_strFileName, const std::string& p_strTarget,
+                        std::string& p_strTemporary, int& p_intSlot) {
     int m_intFd = -1;
-    int m_intSlot = -1; // in TTemporaryFiles, which an immediate exit empties
     for (int m_intAttempt = 0; m_intAttempt < 100 && m_intFd < 0; ++m_intAttempt) {
-        m_strTemporary = m_strTarget + "." + std::to_string(getpid()) + "." +
+        p_strTemporary = p_strTarget + "." + std::to_string(getpid()) + "." +
                          std::to_string(g_intTemporaryCounter.fetch_add(1)) + ".tmp";
         m_intFd = TTemporaryFiles::Process().CreateAt(
-            AT_FDCWD, m_strTemporary.c_str(),
+            AT_FDCWD, p_strTemporary.c_str(),
             [&] {
-                return open(m_strTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+                return open(p_strTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             },
-            m_intSlot);
+            p_intSlot);
         if (m_intFd < 0 && errno != EEXIST) {
             break;
         }
@@ -221,25 +221,40 @@ void WriteLogPageFile(const std::u16string& p_strFileName,
     if (m_intFd < 0) {
         ThrowPageError("Cannot create file", p_strFileName, SystemErrorText(errno));
     }
-    const char* m_Data = m_strContent.data();
-    std::size_t m_intLeft = m_strContent.size();
-    int m_intError = 0;
+    return m_intFd;
+}
+
+// Writes all of p_strContent; 0, or the error that stopped it.
+int WriteWholeContent(int p_intFd, const std::string& p_strContent) {
+    const char* m_Data = p_strContent.data();
+    std::size_t m_intLeft = p_strContent.size();
     while (m_intLeft > 0) {
-        const ssize_t m_intWritten = write(m_intFd, m_Data, m_intLeft);
+        const ssize_t m_intWritten = write(p_intFd, m_Data, m_intLeft);
         if (m_intWritten < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            m_intError = errno;
-            break;
+            return errno;
         }
         if (m_intWritten == 0) {
-            m_intError = EIO;
-            break;
+            return EIO;
         }
         m_Data += m_intWritten;
         m_intLeft -= static_cast<std::size_t>(m_intWritten);
     }
+    return 0;
+}
+
+} // namespace
+
+void WriteLogPageFile(const std::u16string& p_strFileName,
+                      const std::vector<std::u16string>& p_arrLines, bool p_IsDurable) {
+    const std::string m_strContent = PageContent(p_arrLines);
+    const std::string m_strTarget = Utf16ToUtf8(p_strFileName);
+    std::string m_strTemporary;
+    int m_intSlot = -1;
+    const int m_intFd = CreatePageTemporary(p_strFileName, m_strTarget, m_strTemporary, m_intSlot);
+    int m_intError = WriteWholeContent(m_intFd, m_strContent);
     // A durable page: the rename below must never put one in place whose bytes are not on disk.
     if (m_intError == 0 && p_IsDurable && fsync(m_intFd) != 0) {
         m_intError = errno;

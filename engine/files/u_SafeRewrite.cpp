@@ -263,11 +263,15 @@ void WriteTemporaryFile(TRewriteState& p_State, std::string_view p_strBytes) {
 } // namespace
 
 void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
-                     const TFileIdentity& p_Original, std::string_view p_strBytes) {
+                     const TFileIdentity& p_Original, std::string_view p_strBytes,
+                     bool p_IsCheckOnly) {
     TFileSystemOps& m_Ops = FileSystemOps();
     const std::wstring m_strPath = NativePathToWide(p_strNativePath);
     const std::wstring m_strFolder = NativePathToWide(SplitNativePath(p_strNativePath).first);
     CheckWritable(m_Ops, m_strPath, p_strDisplayPath, p_Original);
+    if (p_IsCheckOnly) {
+        return;
+    }
 
     TRewriteState m_State(m_Ops);
     CreateTemporaryFile(m_State, m_strFolder, p_strDisplayPath);
@@ -680,7 +684,8 @@ void ReplaceTheFile(TRewriteState& p_State, const std::string& p_strName,
 } // namespace
 
 void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
-                     const TFileIdentity& p_Original, std::string_view p_strBytes) {
+                     const TFileIdentity& p_Original, std::string_view p_strBytes,
+                     bool p_IsCheckOnly) {
     TFileSystemOps& m_Ops = FileSystemOps();
     TRewriteState m_State(m_Ops);
     const std::string m_strName = OpenFolder(m_State, p_strNativePath, p_strDisplayPath);
@@ -688,6 +693,10 @@ void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p
     CheckStillTheFileRead(m_Ops, m_State.g_intDirFd, m_strName, p_Original, m_Current);
     CheckWritable(m_State, m_strName, m_Current, p_strDisplayPath);
     HoldTheFileRead(m_State, m_strName, p_Original);
+    if (p_IsCheckOnly) {
+        // The state lets go of the folder, the file and its lease; nothing was made.
+        return;
+    }
 
     CreateTemporaryFile(m_State, p_strDisplayPath);
     WriteNewContent(m_State, p_strBytes);

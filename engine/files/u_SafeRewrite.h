@@ -49,7 +49,13 @@ bool IsRewriteTemporaryName(std::string_view p_strFileName);
 //   be written; "Stream write error" when the new content cannot be written in full; the system
 //   text otherwise. On every failure the old file stays byte for byte and mode for mode, and no
 //   temporary file is left (unless removing it fails too). Uses FileSystemOps().
+//
+// With p_IsCheckOnly (a replace preview) it makes the checks above that change nothing (still the
+// file read, read-only, hard links, the trial open for writing without truncation, and on Linux
+// the read lease) and returns, or throws as the rewrite would, right before the temporary file
+// would be created; p_strBytes is not used then.
 void SafeRewriteFile(const std::string& p_strNativePath, const std::u16string& p_strDisplayPath,
-                     const TFileIdentity& p_Original, std::string_view p_strBytes);
+                     const TFileIdentity& p_Original, std::string_view p_strBytes,
+                     bool p_IsCheckOnly = false);
 
 } // namespace morvane

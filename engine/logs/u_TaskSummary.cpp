@@ -12,7 +12,9 @@ std::u16string BuildTaskSummary(const TTaskSummaryInput& p_Input) {
     if (!m_IsReplace && p_Input.g_intMode != 2) {
         return {};
     }
-    const std::u16string m_strKind = m_IsReplace ? u"[替换文件]" : u"[查找文件]";
+    const bool m_IsPreview = m_IsReplace && p_Input.g_IsPreview;
+    const std::u16string m_strKind =
+        m_IsPreview ? u"[替换预览]" : (m_IsReplace ? u"[替换文件]" : u"[查找文件]");
     std::u16string m_strText = m_strKind;
     if (!p_Input.g_strErrorMessage.empty()) {
         m_strText += u"操作因错误中止。";
@@ -24,8 +26,9 @@ std::u16string BuildTaskSummary(const TTaskSummaryInput& p_Input) {
     m_strText += u"\r\r总共搜索文件：" + IntToText(p_Input.g_intSearchFileCount) + u"个。";
     m_strText += u"\r找到匹配文件：" + IntToText(p_Input.g_intMatchingFileCount) + u"个。";
     if (m_IsReplace) {
-        m_strText +=
-            u"\r成功替换文件：" + IntToText(p_Input.g_intReplaceSuccessFileCount) + u"个。";
+        // A preview replaced nothing: its successes are the files a replace could rewrite.
+        m_strText += (m_IsPreview ? u"\r可以替换文件：" : u"\r成功替换文件：") +
+                     IntToText(p_Input.g_intReplaceSuccessFileCount) + u"个。";
         m_strText +=
             u"\r替换失败文件：" + IntToText(p_Input.g_intReplaceFailureFileCount) + u"个。";
     }

@@ -9,6 +9,7 @@ namespace morvane {
 
 struct TTaskSummaryInput {
     std::int32_t g_intMode = 0;       // 1 replace, 2 find
+    bool g_IsPreview = false;         // a replace preview: nothing was changed
     bool g_IsStoped = false;          // the user stopped the task
     std::u16string g_strErrorMessage; // non-empty when an error ended the task
     std::int32_t g_intSearchFileCount = 0;

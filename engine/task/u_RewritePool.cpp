@@ -9,8 +9,9 @@
 
 namespace morvane {
 
-TRewritePool::TRewritePool(std::size_t p_intThreadCount)
-    : g_intThreadCount(p_intThreadCount == 0 ? 1 : p_intThreadCount) {}
+TRewritePool::TRewritePool(std::size_t p_intThreadCount, bool p_IsCheckOnly)
+    : g_intThreadCount(p_intThreadCount == 0 ? 1 : p_intThreadCount), g_IsCheckOnly(p_IsCheckOnly) {
+}
 
 TRewritePool::~TRewritePool() {
     {
@@ -95,11 +96,11 @@ TRewriteOutcome TRewritePool::TakeFront() {
     return m_Outcome;
 }
 
-TRewriteOutcome TRewritePool::Rewrite(TJob& p_Job) {
+TRewriteOutcome TRewritePool::Rewrite(TJob& p_Job) const {
     TRewriteOutcome m_Outcome;
     try {
         SafeRewriteFile(p_Job.g_strNativePath, p_Job.g_strDisplayPath, p_Job.g_Original,
-                        p_Job.g_strBytes);
+                        p_Job.g_strBytes, g_IsCheckOnly);
         m_Outcome.g_IsSucceeded = true;
     } catch (const std::exception& m_Error) {
         m_Outcome.g_strErrorMessage = m_Error.what();

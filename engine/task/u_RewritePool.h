@@ -27,8 +27,9 @@ struct TRewriteOutcome {
 class TRewritePool {
 public:
     // Up to p_intThreadCount helpers, started with the first submission (a find task starts
-    // none).
-    explicit TRewritePool(std::size_t p_intThreadCount);
+    // none). With p_IsCheckOnly (a replace preview) each job only makes the rewrite's checks
+    // (SafeRewriteFile's check-only run) and its outcome is theirs; no file is changed.
+    explicit TRewritePool(std::size_t p_intThreadCount, bool p_IsCheckOnly = false);
     // Finishes every rewrite already submitted, then ends the helpers: a submitted file is never
     // left half done.
     ~TRewritePool();
@@ -65,11 +66,12 @@ private:
         TRewriteOutcome g_Outcome;
     };
 
-    static TRewriteOutcome Rewrite(TJob& p_Job);
+    TRewriteOutcome Rewrite(TJob& p_Job) const;
     void StartHelpers();
     void HelperLoop();
 
     const std::size_t g_intThreadCount;
+    const bool g_IsCheckOnly;
     mutable std::mutex g_Lock;
     std::condition_variable g_WorkReady; // a job was queued, or the pool ends
     std::condition_variable g_JobDone;

@@ -30,7 +30,8 @@ TGoCheckResult CheckGoTask(const TTaskParameters& p_Task) {
         return Failed(TGoCheck::NoExtension, u"请选择文件格式！");
     }
     TGoCheckResult m_Result;
-    m_Result.g_IsConfirmationNeeded = m_IsReplace;
+    // A preview changes no file, so there is nothing to agree to.
+    m_Result.g_IsConfirmationNeeded = m_IsReplace && p_Task.g_Kind != TTaskKind::ReplacePreview;
     return m_Result;
 }
 

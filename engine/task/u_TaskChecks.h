@@ -21,8 +21,8 @@ enum class TGoCheck : std::uint8_t {
 struct TGoCheckResult {
     TGoCheck g_Check = TGoCheck::Passed;
     std::u16string g_strMessage; // the failed check's message; empty when all passed
-    // All passed, and the task rewrites files: the user must agree first
-    // (ReplaceConfirmationQuestion).
+    // All passed, and the task rewrites files (a replace, not its preview): the user must agree
+    // first (ReplaceConfirmationQuestion).
     bool g_IsConfirmationNeeded = false;
 };
 

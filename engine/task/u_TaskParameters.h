@@ -12,6 +12,10 @@ namespace morvane {
 // CheckGoTask; the front-ends hand every kind over the same way.
 enum class TTaskKind : std::uint8_t {
     FindReplace, // find, or replace as g_intMode says, in the files of the tree
+    // A replace (g_intMode 1) that changes nothing: every file is read, matched and checked as
+    // the replace would, and recorded with the status the replace would give on the tree as it
+    // is, but no file under the root is created, renamed or removed.
+    ReplacePreview,
 };
 
 struct TTaskParameters {

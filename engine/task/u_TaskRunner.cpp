@@ -75,8 +75,13 @@ void TTaskRunner::Start() {
 }
 
 void TTaskRunner::CreateWorkers() {
-    if (g_Parameters.g_Kind != TTaskKind::FindReplace) {
+    const bool m_IsPreview = g_Parameters.g_Kind == TTaskKind::ReplacePreview;
+    if (g_Parameters.g_Kind != TTaskKind::FindReplace && !m_IsPreview) {
         throw TEngineError("Unknown task kind");
+    }
+    // A preview of anything but a replace would be a find task under another name.
+    if (m_IsPreview && g_Parameters.g_intMode != kModeReplace) {
+        throw TEngineError("A replace preview needs replace mode");
     }
     g_trdThreadSearch = std::make_unique<TThreadSearch>(g_Parameters.g_strDirectory,
                                                         g_Parameters.g_IsContainSubFloder);
@@ -94,6 +99,7 @@ void TTaskRunner::CreateWorkers() {
         OnProcessCompleted();
     };
     g_trdThreadProcess->g_doHandOffClock = g_doHandOffClock;
+    g_trdThreadProcess->g_IsDryRun = m_IsPreview;
 
     // A stop that came before the workers existed: they end at their first check.
     if (g_IsStopRequested.load()) {
@@ -218,6 +224,7 @@ bool TTaskRunner::IsAlive() const {
 TTaskSummaryInput TTaskRunner::SummaryInput(char16_t p_chrDecimalSeparator) const {
     TTaskSummaryInput m_Input;
     m_Input.g_intMode = g_Parameters.g_intMode;
+    m_Input.g_IsPreview = g_Parameters.g_Kind == TTaskKind::ReplacePreview;
     m_Input.g_IsStoped = IsStoped();
     m_Input.g_strErrorMessage = g_strErrorMessage;
     if (g_trdThreadProcess != nullptr) {

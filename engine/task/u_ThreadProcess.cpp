@@ -143,7 +143,7 @@ void TThreadProcess::ResetTask() {
 
 void TThreadProcess::WalkTask() {
     if (g_intMode == kModeReplace) {
-        g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads);
+        g_RewritePool = std::make_unique<TRewritePool>(kRewriteThreads, g_IsDryRun);
     }
     TReadAheadTask m_ReadAheadTask;
     m_ReadAheadTask.g_RawPrefilter = &g_RawPrefilter;
@@ -431,7 +431,7 @@ void TThreadProcess::ProcessFile(std::int32_t p_intMode, TReadJob& p_Job) {
         RecordInWalkOrder(std::move(m_Record));
         return;
     }
-    if (p_Job.g_Folder != nullptr) {
+    if (p_Job.g_Folder != nullptr && !g_IsDryRun) {
         RemoveStaleTemporaries(*p_Job.g_Folder);
     }
     MakeRoomForRewrite(p_Job.g_strNewBytes.size());

@@ -73,6 +73,12 @@ public:
     // before Start (tests make it small).
     std::uint64_t g_intReadAheadByteBudget = std::uint64_t{64} << 20;
 
+    // Replace mode only: a preview (dry run). Files are read, matched and checked as for the
+    // rewrite, and recorded and counted with the outcome the rewrite would have on the tree as it
+    // is, but nothing under the root is created, renamed or removed (no temporary file, no stale
+    // temporaries cleared). Set by the owner before Start.
+    bool g_IsDryRun = false;
+
     // Optional, for window-less owners: called on the worker thread with each record as soon as
     // it is made, its log page line included (the headless runner prints it).
     std::function<void(const TProcessRecord& p_Record)> g_doProcessRecordCallBackProcedure;

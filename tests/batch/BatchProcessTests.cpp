@@ -102,6 +102,10 @@ TEST_F(BatchProcess, RefusedCommandLinesExitTwoAndTouchNothing) {
           "--logs-dir", "LOGS", "TREE"},
          "morvane-batch: --encoding: expected",
          true},
+        {"dry run of a find",
+         {"--find", "find", "--ext", "*.txt", "--dry-run", "--logs-dir", "LOGS", "TREE"},
+         "morvane-batch: --dry-run needs --mode replace\n",
+         true},
         {"unknown option",
          {"--find", "find", "--ext", "*.txt", "--recursive", "--logs-dir", "LOGS", "TREE"},
          "morvane-batch: unknown option --recursive\n",
@@ -207,6 +211,43 @@ TEST_F(BatchProcess, ReplaceTaskWithAFailedFileExitsOne) {
     EXPECT_EQ(g_Files.Read("good.txt"), "new text\n");
     EXPECT_EQ(g_Files.Read("locked.txt"), "old text\n");
     EXPECT_EQ(g_Files.Read("other.txt"), "nothing here\n");
+}
+
+// The preview needs no --yes, changes nothing, and prints the records the replace then makes.
+TEST_F(BatchProcess, DryRunRecordsWhatTheReplaceDoesAndChangesNothing) {
+    g_Files.Write("good.txt", "old text\n");
+    g_Files.Write("locked.txt", "old text\n");
+    g_Files.Write("other.txt", "nothing here\n");
+    chmod(g_Files.g_Tree.Path("tree/locked.txt").c_str(), 0444);
+    // The tree's files only: the logs folder beside it gets the preview's task folder.
+    const auto m_TreeSnapshot = [this] {
+        auto m_Files = g_Files.Snapshot();
+        std::erase_if(m_Files, [this](const auto& p_File) {
+            return !p_File.first.starts_with(g_Files.TreeDir() + "/");
+        });
+        return m_Files;
+    };
+    const auto m_Before = m_TreeSnapshot();
+    ASSERT_EQ(m_Before.size(), 3u);
+    const std::vector<std::string> m_arrReplace{"--mode",    "replace", "--find", "OLD",
+                                                "--replace", "new",     "--ext",  "*.txt"};
+    std::vector<std::string> m_arrDryRun = m_arrReplace;
+    m_arrDryRun.emplace_back("--dry-run");
+    const TChildResult m_Preview = Run(m_arrDryRun);
+
+    ASSERT_TRUE(m_Preview.g_IsExited);
+    EXPECT_EQ(m_Preview.g_intExitCode, 1) << m_Preview.g_strStderr;
+    ExpectSummary(m_Preview, {"[替换预览]操作已完成。", "", "总共搜索文件：3个。",
+                              "找到匹配文件：2个。", "可以替换文件：1个。", "替换失败文件：1个。"});
+    EXPECT_EQ(SplitLf(m_Preview.g_strStdout), ReadAllPageLines(ExpectTaskFolder(m_Preview)));
+    EXPECT_EQ(m_TreeSnapshot(), m_Before);
+
+    std::vector<std::string> m_arrConfirmed = m_arrReplace;
+    m_arrConfirmed.emplace_back("--yes");
+    const TChildResult m_Replace = Run(m_arrConfirmed);
+    EXPECT_EQ(m_Replace.g_intExitCode, 1) << m_Replace.g_strStderr;
+    EXPECT_EQ(m_Replace.g_strStdout, m_Preview.g_strStdout);
+    EXPECT_EQ(g_Files.Read("good.txt"), "new text\n");
 }
 
 TEST_F(BatchProcess, ReplaceTaskWithoutFailuresExitsZero) {

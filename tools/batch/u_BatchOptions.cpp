@@ -32,7 +32,7 @@ struct TOptionName {
     TOptionKind g_Kind;
 };
 
-constexpr std::array<TOptionName, 17> kOptionNames{{
+constexpr std::array<TOptionName, 18> kOptionNames{{
     {"--mode", TOptionKind::Value},
     {"--find", TOptionKind::Value},
     {"--find-file", TOptionKind::Value},
@@ -45,6 +45,7 @@ constexpr std::array<TOptionName, 17> kOptionNames{{
     {"--logs-dir", TOptionKind::Value},
     {"--ansi-codepage", TOptionKind::Value},
     {"--yes", TOptionKind::Flag},
+    {"--dry-run", TOptionKind::Flag},
     {"--quiet", TOptionKind::Flag},
     {"--null", TOptionKind::Flag},
     {"--json", TOptionKind::Flag},
@@ -293,6 +294,8 @@ bool TParser::TakeFlag(std::string_view p_strName) {
         m_Options.g_Task.g_IsMatchCase = true;
     } else if (p_strName == "--yes") {
         m_Options.g_IsConfirmed = true;
+    } else if (p_strName == "--dry-run") {
+        m_Options.g_IsDryRun = true;
     } else if (p_strName == "--quiet") {
         if (g_strRecordFormatOption.has_value()) {
             return Fail(*g_strRecordFormatOption + " and --quiet cannot be combined");
@@ -460,6 +463,13 @@ bool TParser::Validate() {
     m_Task.g_strOldText = g_strOldText.value_or(std::u16string());
     m_Task.g_strNewText = g_strNewText.value_or(std::u16string());
     m_Task.g_strExtension = BuildExtensionFilter(g_arrExtensions);
+    if (g_Result.g_Options.g_IsDryRun) {
+        // A find task changes nothing already; a preview of it would only be the find again.
+        if (m_Task.g_intMode != kModeReplace) {
+            return Fail("--dry-run needs --mode replace");
+        }
+        m_Task.g_Kind = TTaskKind::ReplacePreview;
+    }
     const TGoCheckResult m_Check = CheckGoTask(m_Task);
     if (m_Check.g_Check != TGoCheck::Passed) {
         return Check(Utf16ToUtf8(m_Check.g_strMessage));
@@ -501,6 +511,9 @@ std::string BatchUsageText() {
            "                                locale)\n"
            "  -y, --yes                     required in replace mode: replacing rewrites files\n"
            "                                and cannot be undone\n"
+           "      --dry-run                 replace mode: read, match and check every file as\n"
+           "                                the replace would and record what it would do,\n"
+           "                                but change no file (no --yes needed)\n"
            "  -q, --quiet                   no record lines on stdout\n"
            "  -0, --null                    each record as its path only, ended by NUL\n"
            "      --json                    each record as one JSON object per line\n"

@@ -19,6 +19,7 @@ struct TBatchOptions {
     // How the program runs the task.
     std::int32_t g_intAnsiCodePage = 0; // 0: the one that goes with the locale
     bool g_IsConfirmed = false;         // --yes
+    bool g_IsDryRun = false;            // --dry-run: g_Task is a replace preview
     bool g_IsQuiet = false;
     TBatchRecordFormatKind g_RecordFormat = TBatchRecordFormatKind::LogLine; // --null, --json
     bool g_IsHelp = false;

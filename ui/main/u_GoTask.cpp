@@ -11,6 +11,7 @@ namespace morvane {
 
 TTaskParameters TGoTask::TaskParameters() const {
     TTaskParameters m_Task;
+    m_Task.g_Kind = g_IsPreview ? TTaskKind::ReplacePreview : TTaskKind::FindReplace;
     m_Task.g_intMode = g_intMode;
     m_Task.g_strDirectory = ToU16String(g_strDirectory);
     m_Task.g_intEncoding = g_intEncoding;

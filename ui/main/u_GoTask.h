@@ -19,6 +19,7 @@ struct TGoTask {
     QString g_strExtension; // every checked pattern upper-cased and followed by "|"
     bool g_IsContainSubFloder = true;
     bool g_IsMatchCase = true;
+    bool g_IsPreview = false; // replace mode: a preview, which changes no file
 
     // The same values for the engine; the logs folder is left to the task.
     TTaskParameters TaskParameters() const;

@@ -300,6 +300,7 @@ void TfrmMain::FormResize() {
     chkDeleteLogsFile->move(m_arrLefts[2], chkDeleteLogsFile->y());
     btnAbout->move(30, btnAbout->y());
     btnGo->move(pnlButtons->width() / 2 - btnGo->width() / 2, btnGo->y());
+    btnPreview->move(btnGo->x() + btnGo->width() + 10, btnGo->y());
 }
 
 void TfrmMain::btnReplaceModeClick() {
@@ -320,8 +321,11 @@ void TfrmMain::SetMode(int p_intMode) {
     SetModeButtonLook(btnReplaceMode, m_IsReplace);
     SetModeButtonLook(btnFindMode, !m_IsReplace);
     pnlTaskReplace->setVisible(m_IsReplace);
+    // A find task changes nothing: there is nothing to preview.
+    btnPreview->setVisible(m_IsReplace);
     FormResize();
     btnGo->setEnabled(true);
+    btnPreview->setEnabled(m_IsReplace);
 }
 
 void TfrmMain::btnBrowseClick() {
@@ -366,9 +370,20 @@ void TfrmMain::btnAboutClick() {
 }
 
 void TfrmMain::btnGoClick() {
+    StartGoTask(false);
+}
+
+void TfrmMain::btnPreviewClick() {
+    if (g_intMode == kModeReplace) {
+        StartGoTask(true);
+    }
+}
+
+void TfrmMain::StartGoTask(bool p_IsPreview) {
     TGoTask m_Task;
     m_Task.g_strSoftware = Software();
     m_Task.g_intMode = g_intMode;
+    m_Task.g_IsPreview = p_IsPreview;
     m_Task.g_strDirectory = drpDirectory->currentText();
     m_Task.g_intEncoding = drpFileEncoding->currentIndex();
     m_Task.g_strOldText = TMemoText::Text(memFindText);

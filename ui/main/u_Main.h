@@ -63,6 +63,8 @@ public:
     void btnEditExtClick();
     void btnAboutClick();
     void btnGoClick();
+    // Replace mode: Go's checks, then a preview of the replace without asking first.
+    void btnPreviewClick();
     void lblWebsiteClick();
     void lblWebsiteMouseEnter();
     void lblWebsiteMouseLeave();
@@ -101,6 +103,8 @@ private:
     void PickDirectory(const QString& p_strFolder);
     bool FolderDragEvent(QDropEvent* p_Event);
     void SetMode(int p_intMode);
+    // Go and its preview: the checks, the history, the clean-up and the hand-over.
+    void StartGoTask(bool p_IsPreview);
     QStringList CheckedItems() const;
     void SetAllChecked(bool p_IsChecked);
     void AddExtensionItem(const QString& p_strItem);
@@ -124,6 +128,7 @@ private:
     QWidget* pnlButtons = nullptr;
     QPushButton* btnAbout = nullptr;
     QPushButton* btnGo = nullptr;
+    QPushButton* btnPreview = nullptr; // replace mode only
     QListWidget* clbFileExtList = nullptr;
     QPushButton* btnCheckAll = nullptr;
     QPushButton* btnEditExt = nullptr;

@@ -253,9 +253,13 @@ void TfrmMain::BuildButtons() {
     m_Palette.setColor(QPalette::ButtonText, QColor(0, 0, 128));
     btnGo->setPalette(m_Palette);
     btnGo->setEnabled(false);
+    btnPreview = NewButton(pnlButtons, QStringLiteral("btnPreview"), QStringLiteral("预览替换(&P)"),
+                           QRect(0, 15, 100, 30));
+    btnPreview->setEnabled(false);
 
     connect(btnAbout, &QPushButton::clicked, this, &TfrmMain::btnAboutClick);
     connect(btnGo, &QPushButton::clicked, this, &TfrmMain::btnGoClick);
+    connect(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
 }
 
 } // namespace morvane

@@ -27,7 +27,7 @@ TStartUp::TStartUp()
         m_frmResult->InitGo(p_Task.g_strSoftware, p_Task.g_intMode, p_Task.g_strDirectory,
                             p_Task.g_intEncoding, p_Task.g_strOldText, p_Task.g_strNewText,
                             p_Task.g_strExtension, p_Task.g_IsContainSubFloder,
-                            p_Task.g_IsMatchCase);
+                            p_Task.g_IsMatchCase, p_Task.g_IsPreview);
     });
 
     m_frmResult->setMainWindow(m_frmMain);

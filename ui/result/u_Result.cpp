@@ -356,7 +356,7 @@ void TfrmResult::setAboutBoxOpener(TAboutBoxOpener p_doAboutBoxOpener) {
 void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QString& p_strDirectory,
                         int p_intEncoding, const QString& p_strOldText, const QString& p_strNewText,
                         const QString& p_strExtension, bool p_IsContainSubFloder,
-                        bool p_IsMatchCase) {
+                        bool p_IsMatchCase, bool p_IsPreview) {
     Q_UNUSED(p_strSoftware);
     ReleaseTask();
 
@@ -370,13 +370,14 @@ void TfrmResult::InitGo(const QString& p_strSoftware, int p_intMode, const QStri
     g_intMode = p_intMode;
     RebuildColumns(p_intMode);
     edtOperate->setText(BuildTaskDescription(p_intMode, p_strOldText, p_strNewText, p_strExtension,
-                                             p_IsContainSubFloder, p_IsMatchCase));
+                                             p_IsContainSubFloder, p_IsMatchCase, p_IsPreview));
     edtOperate->setCursorPosition(0);
     edtDirectory->setText(p_strDirectory);
     edtDirectory->setCursorPosition(0);
     lvwFileList->clear();
 
     TTaskParameters m_Task;
+    m_Task.g_Kind = p_IsPreview ? TTaskKind::ReplacePreview : TTaskKind::FindReplace;
     m_Task.g_intMode = p_intMode;
     m_Task.g_strLogsFileDirectory = DefaultLogsDirectory();
     m_Task.g_strDirectory = ToU16String(p_strDirectory);

@@ -60,9 +60,11 @@ public:
     void setAboutBoxOpener(TAboutBoxOpener p_doAboutBoxOpener);
 
     // Starts a task. p_strDirectory ends with the path separator; p_strSoftware is not used.
+    // p_IsPreview (replace mode): a preview of the replace, which changes no file.
     void InitGo(const QString& p_strSoftware, int p_intMode, const QString& p_strDirectory,
                 int p_intEncoding, const QString& p_strOldText, const QString& p_strNewText,
-                const QString& p_strExtension, bool p_IsContainSubFloder, bool p_IsMatchCase);
+                const QString& p_strExtension, bool p_IsContainSubFloder, bool p_IsMatchCase,
+                bool p_IsPreview = false);
 
     // The current task's log folder, without a trailing separator; empty before the first task.
     QString logsDirectory() const { return g_strLogsDirectory; }

@@ -44,14 +44,16 @@ struct TSummaryCase {
     std::int32_t g_intMode;
     bool g_IsStoped;
     std::u16string g_strExpected;
+    bool g_IsPreview = false;
 };
 
 class TaskSummaryTest : public ::testing::TestWithParam<TSummaryCase> {};
 
 TEST_P(TaskSummaryTest, LinesJoinedBySingleCarriageReturns) {
     const TSummaryCase& m_Case = GetParam();
-    EXPECT_EQ(BuildTaskSummary(EndedTask(m_Case.g_intMode, m_Case.g_IsStoped, 1000, 2234)),
-              m_Case.g_strExpected);
+    TTaskSummaryInput m_Input = EndedTask(m_Case.g_intMode, m_Case.g_IsStoped, 1000, 2234);
+    m_Input.g_IsPreview = m_Case.g_IsPreview;
+    EXPECT_EQ(BuildTaskSummary(m_Input), m_Case.g_strExpected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -72,6 +74,21 @@ INSTANTIATE_TEST_SUITE_P(
                                    (u"[查找文件]操作已被用户停止，任务取消。\r\r"
                                     "总共搜索文件：120个。\r找到匹配文件：15个。\r"
                                     "总计耗费时间：1.23秒。")},
+                      TSummaryCase{"PreviewFinished", kModeReplace, false,
+                                   (u"[替换预览]操作已完成。\r\r总共搜索文件：120个。\r"
+                                    "找到匹配文件：15个。\r可以替换文件：14个。\r"
+                                    "替换失败文件：1个。\r总计耗费时间：1.23秒。"),
+                                   true},
+                      TSummaryCase{"PreviewStopped", kModeReplace, true,
+                                   (u"[替换预览]操作已被用户停止，任务取消。\r\r"
+                                    "总共搜索文件：120个。\r找到匹配文件：15个。\r"
+                                    "可以替换文件：14个。\r替换失败文件：1个。\r"
+                                    "总计耗费时间：1.23秒。"),
+                                   true},
+                      TSummaryCase{"FindIsNeverAPreview", kModeFind, false,
+                                   (u"[查找文件]操作已完成。\r\r总共搜索文件：120个。\r"
+                                    "找到匹配文件：15个。\r总计耗费时间：1.23秒。"),
+                                   true},
                       TSummaryCase{"OtherModeHasNoMessage", 3, false, std::u16string()}),
     test::TCaseNameFromName());
 

@@ -215,5 +215,29 @@ TEST_F(TaskRunner, MakesItsOwnLogFolderAndNeverSharesATakenSecond) {
     EXPECT_EQ(g_lvwFileList.RowCount(), kFileCount);
 }
 
+// The preview kind reaches the processing thread and the summary; it is a replace's preview only.
+TEST_F(TaskRunner, APreviewCountsTheReplaceableFilesAndRewritesNone) {
+    for (const std::int32_t m_intMode : {kModeReplace, kModeFind}) {
+        SCOPED_TRACE(m_intMode);
+        morvane::TTaskParameters m_Task = Parameters();
+        m_Task.g_Kind = TTaskKind::ReplacePreview;
+        m_Task.g_intMode = m_intMode;
+        m_Task.g_strNewText = u"pin";
+        TTaskRunner m_Runner(m_Task);
+        Wire(m_Runner);
+        Run(m_Runner);
+        const TTaskSummaryInput m_Summary = m_Runner.SummaryInput();
+        if (m_intMode == kModeReplace) {
+            EXPECT_EQ(m_Runner.State(), TTaskState::Finished);
+            EXPECT_TRUE(m_Summary.g_IsPreview);
+            EXPECT_EQ(m_Summary.g_intReplaceSuccessFileCount, kFileCount);
+        } else {
+            EXPECT_EQ(m_Runner.State(), TTaskState::Failed);
+            EXPECT_EQ(Utf16ToUtf8(m_Runner.ErrorMessage()), "A replace preview needs replace mode");
+        }
+        EXPECT_EQ(g_Tree.ReadFile("tree/f0.txt"), "a needle here");
+    }
+}
+
 } // namespace
 } // namespace morvane

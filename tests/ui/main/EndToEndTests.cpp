@@ -86,6 +86,43 @@ TEST_F(ProgramFolderTest, FindTaskRunsFromStartUpToClose) {
                                                 "\r\n");
 }
 
+// The preview button's task reaches the result window as a preview: no question first, its
+// description and summary say so, and the file that would be replaced is left as it was.
+TEST_F(ProgramFolderTest, PreviewRunsWithoutAskingAndLeavesTheFiles) {
+    TTempTree m_Tree;
+    m_Tree.WriteFiles({{"a.txt", "say hello\r\n"}});
+    TStartUp m_StartUp;
+    m_StartUp.Show();
+    TfrmMain& m_frmMain = m_StartUp.frmMain();
+    TfrmResult& m_frmResult = m_StartUp.frmResult();
+    m_frmMain.findChild<QComboBox*>(QStringLiteral("drpDirectory"))
+        ->setEditText(QString::fromStdString(m_Tree.Root().string()));
+    m_frmMain.findChild<QPlainTextEdit*>(QStringLiteral("memFindText"))
+        ->setPlainText(QStringLiteral("hello"));
+    m_frmMain.findChild<QPlainTextEdit*>(QStringLiteral("memReplaceText"))
+        ->setPlainText(QStringLiteral("bye"));
+    m_frmMain.findChild<QListWidget*>(QStringLiteral("clbFileExtList"))
+        ->item(0)
+        ->setCheckState(Qt::Checked);
+
+    QSignalSpy m_Completed(&m_frmResult, &TfrmResult::taskCompleted);
+    m_frmMain.findChild<QPushButton*>(QStringLiteral("btnPreview"))->click();
+    EXPECT_TRUE(m_frmResult.isVisible());
+    EXPECT_TRUE(m_frmResult.findChild<QLineEdit*>(QStringLiteral("edtOperate"))
+                    ->text()
+                    .startsWith(QStringLiteral("替换预览,查找[hello],替换为[bye]")));
+    ASSERT_TRUE(m_Completed.count() > 0 || m_Completed.wait(kTaskTimeoutMs));
+
+    ASSERT_EQ(g_Dialogs.Messages().size(), 1);
+    const QString m_strSummary = g_Dialogs.Messages().first().g_strText;
+    EXPECT_TRUE(m_strSummary.startsWith(QStringLiteral("[替换预览]操作已完成。")))
+        << m_strSummary.toStdString();
+    EXPECT_TRUE(m_strSummary.contains(QStringLiteral("\r可以替换文件：1个。\r")))
+        << m_strSummary.toStdString();
+    EXPECT_EQ(m_Tree.ReadFile("a.txt"), "say hello\r\n");
+    EXPECT_TRUE(m_frmResult.close());
+}
+
 TEST_F(ProgramFolderTest, ResultWindowsAboutButtonOpensTheAboutBox) {
     TStartUp m_StartUp;
     TfrmAbout& m_frmAbout = m_StartUp.frmAbout();

@@ -108,6 +108,34 @@ TEST_F(MainWindowGoTest, ReplaceModeAsksAndHandsOverTheTask) {
     EXPECT_EQ(g_arrCleanUps, QStringList{Folder() + QStringLiteral("logs")});
 }
 
+// The preview makes Go's checks but asks nothing: it changes no file. Find mode has none.
+TEST_F(MainWindowGoTest, PreviewStartsAReplacePreviewWithoutAsking) {
+    auto* m_btnPreview = Find<QPushButton>("btnPreview");
+    ASSERT_NE(m_btnPreview, nullptr);
+    EXPECT_EQ(m_btnPreview->text(), QStringLiteral("预览替换(&P)"));
+    g_frmMain->btnFindModeClick();
+    EXPECT_FALSE(m_btnPreview->isVisibleTo(g_frmMain.get()));
+    g_frmMain->btnReplaceModeClick();
+    ASSERT_TRUE(m_btnPreview->isVisible());
+
+    FindText()->setPlainText(QStringLiteral("abc"));
+    ReplaceText()->setPlainText(QStringLiteral("abc"));
+    Directory()->setEditText(ExistingDirectory());
+    m_btnPreview->click();
+    EXPECT_EQ(MessageTexts(), QStringList{kSameTexts});
+    EXPECT_TRUE(g_arrStartedTasks.empty());
+
+    FillValidTask();
+    g_Dialogs.Clear();
+    m_btnPreview->click();
+    EXPECT_TRUE(g_Dialogs.Messages().isEmpty()) << MessageTexts().join(u'|').toStdString();
+    ASSERT_EQ(g_arrStartedTasks.size(), 1u);
+    EXPECT_TRUE(g_arrStartedTasks[0].g_Task.g_IsPreview);
+    EXPECT_EQ(g_arrStartedTasks[0].g_Task.g_intMode, 1);
+    EXPECT_FALSE(g_frmMain->isVisible());
+    EXPECT_EQ(g_arrCleanUps.size(), 1);
+}
+
 TEST_F(MainWindowGoTest, DecliningTheConfirmationKeepsTheWindowAndTheStartedCleanUp) {
     FillValidTask();
     g_Dialogs.QueueAnswer(QMessageBox::No);

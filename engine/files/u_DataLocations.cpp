@@ -21,14 +21,6 @@ namespace morvane {
 
 namespace {
 
-std::filesystem::path NativePath(const std::u16string& p_strPath) {
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(p_strPath.begin(), p_strPath.end()));
-#else
-    return std::filesystem::path(Utf16ToUtf8(p_strPath));
-#endif
-}
-
 [[noreturn]] void ThrowFolderError(std::string_view p_strWhat, const std::u16string& p_strFolder,
                                    const std::error_code& p_Error) {
     throw TEngineError(std::string(p_strWhat) + "“" + Utf16ToUtf8(p_strFolder) + "”：" +

@@ -17,6 +17,14 @@ std::u16string AddTrailingSeparator(const std::u16string& p_strDirectory) {
     return p_strDirectory + kPathSeparator;
 }
 
+std::filesystem::path NativePath(const std::u16string& p_strPath) {
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(p_strPath.begin(), p_strPath.end()));
+#else
+    return std::filesystem::path(Utf16ToUtf8(p_strPath));
+#endif
+}
+
 bool IsExistingDirectory(const std::u16string& p_strDirectory) {
     if (p_strDirectory.empty()) {
         return false;

@@ -27,14 +27,6 @@ void RealWaitPast(std::time_t p_intTime) {
     std::this_thread::sleep_until(std::chrono::system_clock::from_time_t(p_intTime + 1));
 }
 
-std::filesystem::path NativePath(const std::u16string& p_strPath) {
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(p_strPath.begin(), p_strPath.end()));
-#else
-    return std::filesystem::path(Utf16ToUtf8(p_strPath));
-#endif
-}
-
 [[noreturn]] void ThrowFolderError(const std::u16string& p_strFolder, const std::string& p_strWhy) {
     throw TEngineError("Cannot create folder \"" + Utf16ToUtf8(p_strFolder) + "\". " + p_strWhy);
 }
